@@ -5,16 +5,14 @@
 extern "C" {
 #include <paradox.h> // pxlib, to build tables independently of paradox::write
 }
-#include <sqlite3.h>
-
 #include <cmath>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <limits>
 #include <random>
+#include <sqlite3.h>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 using namespace store;
@@ -45,7 +43,9 @@ void spit(const fs::path& p, const std::string& bytes) {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-int64_t days(int y, int m, int d) { return Date{y, m, d}.toDays(); }
+int64_t days(int y, int m, int d) {
+    return Date{y, m, d}.toDays();
+}
 
 // Runs read() and returns the error code it throws, 0 when it reads the file.
 int readErrorCode(const fs::path& p) {
@@ -61,8 +61,9 @@ class ParadoxTest : public ::testing::Test {
 protected:
     void SetUp() override {
         static int counter = 0;
-        dir_ = fs::temp_directory_path() /
-               ("paradox_test_" + std::to_string(::getpid()) + "_" + std::to_string(++counter));
+        dir_ =
+            fs::temp_directory_path() / ("paradox_test_" + std::to_string(std::random_device{}()) +
+                                         "_" + std::to_string(++counter));
         fs::create_directories(dir_);
     }
     void TearDown() override { fs::remove_all(dir_); }
@@ -98,16 +99,18 @@ struct CodePageCase {
     std::string furogep; // "tükörfúrógép"
 };
 
-void PrintTo(const CodePageCase& c, std::ostream* os) { *os << "code page " << c.codepage; }
+void PrintTo(const CodePageCase& c, std::ostream* os) {
+    *os << "code page " << c.codepage;
+}
 
 class ParadoxRoundTrip : public ParadoxTest, public ::testing::WithParamInterface<CodePageCase> {};
 
 TEST_P(ParadoxRoundTrip, WrittenTableReadsBackWithFieldsKeysValuesAndRecodedText) {
     const CodePageCase& cp = GetParam();
     const std::vector<FieldDef> fields = {
-        {"Kod", FieldType::Int32},     {"Megnevezés", FieldType::Text, 30},
-        {"Db", FieldType::Int16},      {"Sorszam", FieldType::AutoInc},
-        {"Ar", FieldType::Float},      {"Aktiv", FieldType::Bool},
+        {"Kod", FieldType::Int32},  {"Megnevezés", FieldType::Text, 30},
+        {"Db", FieldType::Int16},   {"Sorszam", FieldType::AutoInc},
+        {"Ar", FieldType::Float},   {"Aktiv", FieldType::Bool},
         {"Datum", FieldType::Date},
     };
     const Value null;
@@ -152,17 +155,17 @@ TEST_P(ParadoxRoundTrip, WrittenTableReadsBackWithFieldsKeysValuesAndRecodedText
     EXPECT_NE(bytes.find(cp.szarny), std::string::npos);
     EXPECT_NE(bytes.find(cp.furogep), std::string::npos);
     EXPECT_EQ(bytes.find("Kilincs fehér"), std::string::npos);
-    EXPECT_EQ(static_cast<unsigned char>(bytes[0x6A]) | (static_cast<unsigned char>(bytes[0x6B]) << 8),
+    EXPECT_EQ(static_cast<unsigned char>(bytes[0x6A]) |
+                  (static_cast<unsigned char>(bytes[0x6B]) << 8),
               cp.codepage);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     CodePages, ParadoxRoundTrip,
-    ::testing::Values(
-        CodePageCase{1250, "Kilincs feh\xE9r", "Ablaksz\xE1rny \xD6\xD5\xDC\xDB",
-                     "t\xFCk\xF6rf\xFAr\xF3g\xE9p"},
-        CodePageCase{852, "Kilincs feh\x82r", "Ablaksz\xA0rny \x99\x8A\x9A\xEB",
-                     "t\x81k\x94rf\xA3r\xA2g\x82p"}),
+    ::testing::Values(CodePageCase{1250, "Kilincs feh\xE9r", "Ablaksz\xE1rny \xD6\xD5\xDC\xDB",
+                                   "t\xFCk\xF6rf\xFAr\xF3g\xE9p"},
+                      CodePageCase{852, "Kilincs feh\x82r", "Ablaksz\xA0rny \x99\x8A\x9A\xEB",
+                                   "t\x81k\x94rf\xA3r\xA2g\x82p"}),
     [](const auto& info) { return "cp" + std::to_string(info.param.codepage); });
 
 // ---------------------------------------------------------------------------------------------
@@ -177,9 +180,15 @@ struct RawField {
 
 TEST_F(ParadoxTest, ReadsTypesOfOtherProgramsFromAForeignTable) {
     const std::vector<RawField> spec = {
-        {"Nev", pxfAlpha, 10, 0},       {"Bcd", pxfBCD, 17, 2},         {"Penz", pxfCurrency, 8, 0},
-        {"Ido", pxfTime, 4, 0},         {"Bélyeg", pxfTimestamp, 8, 0}, {"Kep", pxfBLOb, 10, 0},
-        {"Megjegyzés", pxfMemoBLOb, 20, 0}, {"Nyers", pxfBytes, 4, 0},  {"Szam", pxfLong, 4, 0},
+        {"Nev", pxfAlpha, 10, 0},
+        {"Bcd", pxfBCD, 17, 2},
+        {"Penz", pxfCurrency, 8, 0},
+        {"Ido", pxfTime, 4, 0},
+        {"Bélyeg", pxfTimestamp, 8, 0},
+        {"Kep", pxfBLOb, 10, 0},
+        {"Megjegyzés", pxfMemoBLOb, 20, 0},
+        {"Nyers", pxfBytes, 4, 0},
+        {"Szam", pxfLong, 4, 0},
     };
     const fs::path p = dir_ / "idegen.db";
     {
@@ -202,11 +211,11 @@ TEST_F(ParadoxTest, ReadsTypesOfOtherProgramsFromAForeignTable) {
         PX_set_value(doc, "numprimkeys", 1);
         ASSERT_EQ(PX_create_blob_file(PX_new_blob(doc), (dir_ / "idegen.mb").string().c_str()), 0);
 
-        const std::string longMemo = "Hossz\xA3 megjegyz\x82s a mem\xA2 mez\x8B" "ben";
+        const std::string longMemo = "Hossz\xA3 megjegyz\x82s a mem\xA2 mez\x8B"
+                                     "ben";
         const std::string hugeMemo = std::string(3000, 'x') + "\x8B";
         const long sdn1970 = PX_GregorianToSdn(1970, 1, 1) - 1721425;
-        const double stamp =
-            (PX_GregorianToSdn(2024, 3, 15) - 1721425) * 86400000.0 + 49530250.0;
+        const double stamp = (PX_GregorianToSdn(2024, 3, 15) - 1721425) * 86400000.0 + 49530250.0;
         struct RawRow {
             const char* alpha;
             const char* bcd;
@@ -249,9 +258,9 @@ TEST_F(ParadoxTest, ReadsTypesOfOtherProgramsFromAForeignTable) {
     EXPECT_EQ(t.keyFieldCount, 1);
     // the binary and bytes fields are left out
     const std::vector<std::tuple<std::string, FieldType, int>> fields = {
-        {"Nev", FieldType::Text, 10},        {"Bcd", FieldType::Float, 0},
-        {"Penz", FieldType::Float, 0},       {"Ido", FieldType::Text, 12},
-        {"Bélyeg", FieldType::Text, 23},     {"Megjegyzés", FieldType::Text, 3001},
+        {"Nev", FieldType::Text, 10},    {"Bcd", FieldType::Float, 0},
+        {"Penz", FieldType::Float, 0},   {"Ido", FieldType::Text, 12},
+        {"Bélyeg", FieldType::Text, 23}, {"Megjegyzés", FieldType::Text, 3001},
         {"Szam", FieldType::Int32, 0},
     };
     ASSERT_EQ(t.fields.size(), fields.size());
@@ -263,8 +272,8 @@ TEST_F(ParadoxTest, ReadsTypesOfOtherProgramsFromAForeignTable) {
     const Value null;
     const std::vector<Row> expected = {
         {"abc", 123.45, 19.99, "13:45:30.250", "2024-03-15 13:45:30.250", "rövid", 1},
-        {null, -7.5, -0.5, "08:00:00", "1970-01-01 00:00:00",
-         "Hosszú megjegyzés a memó mezőben", 2},
+        {null, -7.5, -0.5, "08:00:00", "1970-01-01 00:00:00", "Hosszú megjegyzés a memó mezőben",
+         2},
         {"fehér", null, null, null, null, std::string(3000, 'x') + "ő", 3},
         {null, null, null, null, null, null, 4},
     };
@@ -433,11 +442,17 @@ TEST_F(ParadoxTest, WriteRejectsValuesThatDoNotFitAndKeepsTheOldFile) {
         {"number as text", {"T", FieldType::Text, 5}, 5, 1250, errc::MaxValue},
         {"short blank pattern", {"S", FieldType::Int16}, -32768, 1250, errc::MaxValue},
         {"short too large", {"S", FieldType::Int16}, 40000, 1250, errc::MaxValue},
-        {"long blank pattern", {"L", FieldType::Int32}, int64_t{-2147483648LL}, 1250,
+        {"long blank pattern",
+         {"L", FieldType::Int32},
+         int64_t{-2147483648LL},
+         1250,
          errc::MaxValue},
         {"not finite", {"F", FieldType::Float}, std::nan(""), 1250, errc::MaxValue},
         {"logical 2", {"B", FieldType::Bool}, 2, 1250, errc::MaxValue},
-        {"date before year 1", {"D", FieldType::Date}, Value(days(1, 1, 1) - 1), 1250,
+        {"date before year 1",
+         {"D", FieldType::Date},
+         Value(days(1, 1, 1) - 1),
+         1250,
          errc::MaxValue},
         {"unknown code page", {"T", FieldType::Text, 5}, "a", 866, errc::BadState},
     };
