@@ -746,7 +746,7 @@ private:
         const unsigned index = leader[0];
         unsigned char head[12];
         if (offset == 0 || offset % kMbBlockSize != 0 || offset + uint64_t{12} > mbSize_ ||
-            !readAt(mb_.get(), offset, head, sizeof head))
+            !readAt(mb_, offset, head, sizeof head))
             fail(errc::Corrupt, file_, "invalid memo reference");
         if (head[0] == 2) { // a blob of its own
             if (index != 0xFF || offset + uint64_t{9} + size > mbSize_)
@@ -754,7 +754,7 @@ private:
         } else if (head[0] == 3) { // a block shared by small blobs
             unsigned char entry[5];
             if (index >= 64 || offset + uint64_t{kMbBlockSize} > mbSize_ ||
-                !readAt(mb_.get(), offset + 12 + uint64_t{index} * 5, entry, sizeof entry) ||
+                !readAt(mb_, offset + 12 + uint64_t{index} * 5, entry, sizeof entry) ||
                 uint64_t{entry[0]} * 16 + size > kMbBlockSize)
                 fail(errc::Corrupt, file_, "invalid memo reference");
         } else {
@@ -763,18 +763,23 @@ private:
     }
 
     void openMemoFile() {
-        if (mb_)
+        if (mb_ != nullptr)
             return;
         const fs::path mbFile = findMemoFile();
         if (mbFile.empty())
             fail(errc::Corrupt, file_, "memo file missing");
         std::error_code ec;
         mbSize_ = fs::file_size(mbFile, ec);
-        mb_ = openFile(mbFile, false);
-        if (ec || !mb_)
+        FilePtr mb = openFile(mbFile, false);
+        if (ec || !mb)
             fail(errc::Io, file_, "memo file " + mbFile.string() + " cannot be read");
-        if (PX_set_blob_fp(doc_, mb_.get()) < 0)
+        if (PX_set_blob_fp(doc_, mb.get()) < 0 || doc_->px_blob == nullptr ||
+            doc_->px_blob->mb_stream == nullptr)
             fail(errc::Corrupt, file_, pxReason(messages_, "memo file cannot be opened"));
+        // pxlib frees its stream and header of the memo file only together with closing the
+        // file, so the document takes the file over and closes it when it is deleted.
+        doc_->px_blob->mb_stream->close = px_true;
+        mb_ = mb.release();
         messages_.lastError.clear(); // pxlib complains about memo files it reads all the same
     }
 
@@ -797,7 +802,7 @@ private:
     pxdoc_t* doc_;
     PxMessages& messages_;
     int codepage_;
-    FilePtr mb_;
+    std::FILE* mb_ = nullptr; // the memo file, owned by the pxlib document
     uint64_t mbSize_ = 0;
 };
 
