@@ -470,8 +470,35 @@ bool DataSet::inViewOrder(uint32_t slot) const {
     return positionOf(slot) >= 0;
 }
 
-void DataSet::rowInserted(uint32_t) {
-    viewValid_ = false;
+bool DataSet::inRange(uint32_t slot) {
+    std::vector<Value> range;
+    if (!rangeKey(range)) {
+        return true;
+    }
+    OrderedIndex* ix = orderIndex();
+    return !ix || ix->compareToProbe(slot, KeyProbe{range.data(), range.size()}) == 0;
+}
+
+// Small views follow single inserts and deletes in place; a large one is worked out again
+// when it is next needed, so that a long loop of appends does not pay for it on every row.
+static constexpr size_t kIncrementalViewLimit = 20000;
+
+void DataSet::rowInserted(uint32_t slot) {
+    if (viewValid_) {
+        if (view_.size() > kIncrementalViewLimit) {
+            viewValid_ = false;
+        } else if (inRange(slot) && passesFilter(slot)) {
+            const int p = insertionPoint(slot);
+            view_.insert(view_.begin() + p, slot);
+            if (pos_ >= p) {
+                ++pos_;
+            }
+            if (pos_ < 0) {
+                pos_ = 0;
+                curSlot_ = view_[0];
+            }
+        }
+    }
     notifyDataSetChanged();
 }
 
@@ -505,8 +532,24 @@ void DataSet::rowUpdated(uint32_t slot, const Row& before) {
     }
 }
 
-void DataSet::rowDeleted(uint32_t) {
-    viewValid_ = false;
+void DataSet::rowDeleted(uint32_t slot) {
+    if (viewValid_) {
+        // a deleted row keeps its values, so its place in the order is still known
+        const int p = positionOf(slot);
+        if (p >= 0) {
+            view_.erase(view_.begin() + p);
+            if (view_.empty()) {
+                pos_ = -1;
+                curSlot_ = kNoSlot;
+            } else {
+                if (pos_ > p) {
+                    --pos_;
+                }
+                pos_ = std::min(pos_, static_cast<int>(view_.size()) - 1);
+                curSlot_ = view_[static_cast<size_t>(pos_)];
+            }
+        }
+    }
     notifyDataSetChanged();
 }
 
@@ -900,6 +943,24 @@ void DataSet::refilter() {
     resetToFirst();
 }
 
+void DataSet::gotoSlot(uint32_t slot) {
+    checkBrowseMode();
+    doEvent(beforeScroll);
+    curSlot_ = slot;
+    if (viewValid_) {
+        pos_ = positionOf(slot);
+        if (pos_ < 0) {
+            viewValid_ = false;
+        }
+    }
+    bof_ = eof_ = false;
+    notifyRecordChanged();
+    doEvent(afterScroll);
+    notifyDetails();
+}
+
+bool DataSet::visible(uint32_t slot) { return inRange(slot) && passesFilter(slot); }
+
 uint32_t DataSet::rowSlot(int row) {
     ensureView();
     return view_.at(static_cast<size_t>(row));
@@ -1234,15 +1295,17 @@ void DataSet::post() {
     buffer_.clear();
     modified_ = false;
     setState(DataSetState::Browse);
-    ensureView();
-    if (curSlot_ != kNoSlot && !inViewOrder(curSlot_)) {
-        // the posted record is outside the range or filter: the cursor stays near it
-        ensureView();
+    // The cursor stays on the posted record (or, when the record is outside the range or the
+    // filter, next to where it would be); its position is worked out when next needed.
+    if (viewValid_) {
+        const int p = positionOf(curSlot_);
+        if (p >= 0) {
+            pos_ = p;
+        } else {
+            viewValid_ = false;
+        }
     }
     bof_ = eof_ = false;
-    if (view_.empty()) {
-        bof_ = eof_ = true;
-    }
     notifyRecordChanged();
     doEvent(afterPost);
     notifyDetails();

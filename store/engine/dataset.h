@@ -267,6 +267,11 @@ protected:
     // the slot of visible row `row` (0-based) and a move to it with the scroll events
     uint32_t rowSlot(int row);
     void gotoRow(int row);
+    // a move to a record found without the view, with the scroll events
+    void gotoSlot(uint32_t slot);
+    // the record is within the master range and passes the filter
+    bool visible(uint32_t slot);
+    bool inRange(uint32_t slot);
     // the table's rows were renumbered (emptied, reread, restructured)
     virtual void storeReset() {}
 

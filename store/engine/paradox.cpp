@@ -1083,7 +1083,7 @@ void write(const std::filesystem::path& file, const std::vector<FieldDef>& field
         }
     }
     // pxlib uses blocks of 16 KiB for long records
-    if (recordSize > 16 * 0x400 - kBlockHeaderSize)
+    if (recordSize > size_t{16} * 0x400 - kBlockHeaderSize)
         fail(errc::BadState, file, "record too long");
     for (const Row& row : rows)
         if (row.size() != fields.size())

@@ -19,8 +19,9 @@
 //                           least the leader length
 //   formatted memo, binary, graphic, OLE and bytes fields hold no plain text: they are left
 //   out of the field list and of the rows, the other fields keep their order.
-// Blank values (an empty alpha field, a zero number, date or logical field) are null. Trailing
-// blanks of alpha fields are dropped, so a field holding only blanks is null too.
+// Blank values (a field whose bytes are all zero; Paradox stores the number 0 differently) are
+// null. Trailing blanks of alpha fields are dropped, so a field holding only blanks is null too.
+// A date outside 0001-01-01..9999-12-31 or a time outside the day counts as damage.
 //
 // Texts (field names included) are recoded from the header's code page to UTF-8. Code pages
 // 437, 850, 852, 1250 and 1252 are known; a header that names no code page (Paradox 3 tables)
@@ -54,7 +55,9 @@ Table read(const std::filesystem::path& file);
 // Writes a Paradox table with pxlib's writer: Text -> alpha (1..255 characters), Int16 ->
 // short, Int32 -> long, AutoInc -> autoinc, Float -> number, Bool -> logical, Date -> date. Texts
 // are given in UTF-8 and stored in the code page (437, 850, 852, 1250 or 1252). An empty text
-// is stored as a blank (null) value; a null AutoInc value gets the next free number. Only the
+// is stored as a blank (null) value; a null AutoInc value gets the next free number. Int16 takes
+// -32767..32767 and Int32/AutoInc -2147483647..2147483647 (the most negative value of each width
+// is Paradox's blank), Date 0001-01-01..9999-12-31, Float finite numbers. Only the
 // .db file is written (no primary index file). Throws EngineError(errc::MaxValue) for a value
 // that does not fit its field (too long, out of range, not representable in the code page),
 // EngineError(errc::BadState) for an unusable field list, key count or code page, and

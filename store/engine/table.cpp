@@ -237,7 +237,23 @@ void Table::fillNewRecord(Row& row) {
     }
 }
 
-bool Table::findKey(const std::vector<Value>& values) {
+std::vector<Value> Table::searchKey(const std::vector<Value>& values, bool& representable) {
+    std::vector<Value> key;
+    representable = true;
+    const auto& cols = index_->columns();
+    for (size_t i = 0; i < values.size() && i < cols.size(); ++i) {
+        const auto& fd = store_->schema().fields[static_cast<size_t>(cols[i])];
+        try {
+            key.push_back(coerce(values[i], fd.type, fd.size));
+        } catch (const EngineError&) {
+            representable = false; // a value the key field cannot hold
+            key.push_back(values[i]);
+        }
+    }
+    return key;
+}
+
+void Table::prepareSearch() {
     if (!active()) {
         throw EngineError(errc::NotOpen, name_ + ": Cannot perform this operation on a closed dataset");
     }
@@ -251,69 +267,43 @@ bool Table::findKey(const std::vector<Value>& values) {
     if (!index_) {
         throw EngineError(errc::NoSuchIndex, name_ + ": the table has no index to search");
     }
-    std::vector<Value> key;
-    const auto& cols = index_->columns();
-    for (size_t i = 0; i < values.size() && i < cols.size(); ++i) {
-        const auto& fd = store_->schema().fields[static_cast<size_t>(cols[i])];
-        try {
-            key.push_back(coerce(values[i], fd.type, fd.size));
-        } catch (const EngineError&) {
-            return false; // a value the key field cannot hold matches nothing
-        }
-    }
-    const int n = recordCount();
-    KeyProbe p{key.data(), key.size()};
-    int lo = 0;
-    int hi = n;
-    while (lo < hi) {
-        const int mid = (lo + hi) / 2;
-        if (index_->compareToProbe(rowSlot(mid), p) < 0) {
-            lo = mid + 1;
-        } else {
-            hi = mid;
-        }
-    }
-    if (lo >= n || index_->compareToProbe(rowSlot(lo), p) != 0) {
+}
+
+// Both searches go through the index itself, so that they cost the same however the table
+// changed since the cursor last moved; hidden records (outside the master range or the
+// filter) are passed over.
+bool Table::findKey(const std::vector<Value>& values) {
+    prepareSearch();
+    bool representable = true;
+    const std::vector<Value> key = searchKey(values, representable);
+    if (!representable) {
         return false;
     }
-    gotoRow(lo);
-    return true;
+    const KeyProbe p{key.data(), key.size()};
+    const auto& set = index_->set();
+    for (auto it = set.lower_bound(p); it != set.end() && index_->compareToProbe(*it, p) == 0;
+         ++it) {
+        if (visible(*it)) {
+            gotoSlot(*it);
+            return true;
+        }
+    }
+    return false;
 }
 
 void Table::findNearest(const std::vector<Value>& values) {
-    if (!active()) {
-        throw EngineError(errc::NotOpen, name_ + ": Cannot perform this operation on a closed dataset");
-    }
-    if (!index_) {
-        throw EngineError(errc::NoSuchIndex, name_ + ": the table has no index to search");
-    }
-    std::vector<Value> key;
-    const auto& cols = index_->columns();
-    for (size_t i = 0; i < values.size() && i < cols.size(); ++i) {
-        const auto& fd = store_->schema().fields[static_cast<size_t>(cols[i])];
-        try {
-            key.push_back(coerce(values[i], fd.type, fd.size));
-        } catch (const EngineError&) {
-            key.push_back(values[i]);
+    prepareSearch();
+    bool representable = true;
+    const std::vector<Value> key = searchKey(values, representable);
+    const KeyProbe p{key.data(), key.size()};
+    const auto& set = index_->set();
+    for (auto it = set.lower_bound(p); it != set.end(); ++it) {
+        if (visible(*it)) {
+            gotoSlot(*it);
+            return;
         }
     }
-    const int n = recordCount();
-    KeyProbe p{key.data(), key.size()};
-    int lo = 0;
-    int hi = n;
-    while (lo < hi) {
-        const int mid = (lo + hi) / 2;
-        if (index_->compareToProbe(rowSlot(mid), p) < 0) {
-            lo = mid + 1;
-        } else {
-            hi = mid;
-        }
-    }
-    if (lo >= n) {
-        last(); // none is not less: the end
-        return;
-    }
-    gotoRow(lo);
+    last(); // none is not less: the end
 }
 
 template <class Fn> void Table::withStore(Fn fn) {

@@ -63,6 +63,8 @@ protected:
 
 private:
     void checkClosed(const char* what) const;
+    void prepareSearch();
+    std::vector<Value> searchKey(const std::vector<Value>& values, bool& representable);
     const IndexDef* currentIndexDef() const;
     template <class Fn> void withStore(Fn fn);
 

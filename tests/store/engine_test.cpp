@@ -1,4 +1,5 @@
 #include "store/engine/collate.h"
+#include "store/engine/paradox.h"
 #include "store/engine/query.h"
 #include "store/engine/table_file.h"
 #include "test_support.h"
@@ -416,4 +417,37 @@ TEST_F(StoreTest, AliasesAndTableFileNames) {
     t.close();
     t.setTableName("missing.db");
     EXPECT_THROW(t.open(), EngineError);
+}
+
+TEST_F(StoreTest, ParadoxTableIsReadAndConvertedOnItsFirstChange) {
+    const std::vector<FieldDef> fields = {{"BSNR", FieldType::Text, 15},
+                                          {"BEZEICHN", FieldType::Text, 50},
+                                          {"PE", FieldType::Int16},
+                                          {"PREIS", FieldType::Float}};
+    const std::vector<Row> rows = {{Value("200"), Value("Kilincs fehér"), Value(1), Value(12.5)},
+                                   {Value("100"), Value("Ablakszárny ÖŐÜŰ"), Value(10), Value(0.75)}};
+    paradox::write(dir / "Arlista.db", fields, rows, 1, 1250);
+
+    auto t = handle("Arlista", "tblfar");
+    t->open();
+    EXPECT_EQ(t->fieldNames(), (std::vector<std::string>{"BSNR", "BEZEICHN", "PE", "PREIS"}));
+    EXPECT_EQ(column(*t, "BSNR"), (std::vector<std::string>{"100", "200"})); // keyed on BSNR
+    ASSERT_TRUE(t->findKey({Value("200")}));
+    EXPECT_EQ(t->fieldByName("BEZEICHN").asString(), "Kilincs fehér");
+    EXPECT_TRUE(paradox::looksLikeParadox(dir / "Arlista.db"));
+
+    t->edit();
+    t->fieldByName("PREIS").setAsFloat(13.0);
+    t->post();
+    EXPECT_TRUE(TableFile::isTableFile(dir / "Arlista.db"));
+    EXPECT_TRUE(paradox::looksLikeParadox(dir / "Arlista.db.paradox")); // the original, kept
+    t->addIndex("BSNRindex", "BSNR", false, true); // a new primary index takes the old one's place
+    t->close();
+
+    auto again = handle("Arlista");
+    again->open();
+    ASSERT_TRUE(again->findKey({Value("200")}));
+    EXPECT_DOUBLE_EQ(again->fieldByName("PREIS").asFloat(), 13.0);
+    EXPECT_EQ(again->recordCount(), 2);
+    EXPECT_EQ(again->schema().primaryIndex()->name, "BSNRindex");
 }

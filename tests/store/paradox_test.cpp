@@ -166,7 +166,7 @@ INSTANTIATE_TEST_SUITE_P(
                                    "t\xFCk\xF6rf\xFAr\xF3g\xE9p"},
                       CodePageCase{852, "Kilincs feh\x82r", "Ablaksz\xA0rny \x99\x8A\x9A\xEB",
                                    "t\x81k\x94rf\xA3r\xA2g\x82p"}),
-    [](const auto& info) { return "cp" + std::to_string(info.param.codepage); });
+    [](const auto& testCase) { return "cp" + std::to_string(testCase.param.codepage); });
 
 // ---------------------------------------------------------------------------------------------
 // A table written with pxlib directly, holding the types paradox::write does not produce.
