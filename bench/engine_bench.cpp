@@ -9,13 +9,12 @@
 #include "store/engine/table.h"
 
 #include <benchmark/benchmark.h>
-#include <sqlite3.h>
-
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <sqlite3.h>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -44,7 +43,9 @@ fs::path installation() {
     return dir;
 }
 
-fs::path priceList() { return installation() / "adatok" / "arlista.db"; }
+fs::path priceList() {
+    return installation() / "adatok" / "arlista.db";
+}
 
 struct Raw {
     sqlite3* db = nullptr;
@@ -78,7 +79,9 @@ std::unique_ptr<Table> priceHandle(Session& s) {
     return t;
 }
 
-void setAliases(Session& s) { s.loadAliases(installation() / "aliases.ini"); }
+void setAliases(Session& s) {
+    s.loadAliases(installation() / "aliases.ini");
+}
 
 // ---------------------------------------------------------------- opening
 
@@ -186,12 +189,13 @@ void BM_FilteredWalk_Engine(benchmark::State& state) {
 void BM_FilteredWalk_RawSQLite(benchmark::State& state) {
     Raw r(priceList(), SQLITE_OPEN_READONLY);
     sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(r.db, "SELECT BSNR FROM arlista WHERE Grupp % 3 = 0 ORDER BY BSNR", -1,
-                       &st, nullptr);
+    sqlite3_prepare_v2(r.db, "SELECT BSNR FROM arlista WHERE Grupp % 3 = 0 ORDER BY BSNR", -1, &st,
+                       nullptr);
     for (auto _ : state) {
         int64_t n = 0;
         while (sqlite3_step(st) == SQLITE_ROW) {
-            benchmark::DoNotOptimize(std::string(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))));
+            benchmark::DoNotOptimize(
+                std::string(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))));
             ++n;
         }
         sqlite3_reset(st);
@@ -286,7 +290,8 @@ void BM_Append100k_RawSQLite(benchmark::State& state) {
         state.ResumeTiming();
         r.exec("BEGIN");
         sqlite3_stmt* st = nullptr;
-        sqlite3_prepare_v2(r.db, ("INSERT INTO arlista VALUES(" + qs + ")").c_str(), -1, &st, nullptr);
+        sqlite3_prepare_v2(r.db, ("INSERT INTO arlista VALUES(" + qs + ")").c_str(), -1, &st,
+                           nullptr);
         for (const auto& row : src.rows) {
             for (size_t i = 0; i < row.size(); ++i) {
                 const Value& v = row[i];

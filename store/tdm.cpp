@@ -4,8 +4,7 @@ namespace store {
 
 #define DIRURAR_INIT_HANDLE(n) , n(session, #n)
 
-TDM::TDM(Session& session)
-    : session_(session) DIRURAR_TDM_HANDLES(DIRURAR_INIT_HANDLE) {
+TDM::TDM(Session& session) : session_(session) DIRURAR_TDM_HANDLES(DIRURAR_INIT_HANDLE) {
 #define DIRURAR_LIST_HANDLE(n) handles_.push_back(&n);
     DIRURAR_TDM_HANDLES(DIRURAR_LIST_HANDLE)
 #undef DIRURAR_LIST_HANDLE
@@ -30,7 +29,9 @@ TDM::TDM(Session& session)
 
 #undef DIRURAR_INIT_HANDLE
 
-void TDM::DataModuleCreate() { Rudzaropcio = 0; }
+void TDM::DataModuleCreate() {
+    Rudzaropcio = 0;
+}
 
 Table* TDM::handle(std::string_view name) {
     for (Table* t : handles_) {

@@ -69,19 +69,23 @@ public:
 #undef DIRURAR_DECLARE_HANDLE
 
     // ---- marks kept by the data module ----
-    int32_t Rudzaropcio = 0;        // rod-lock option bits of the window being collected
-    bool rendelesbetoltes = false;  // an opened order is being copied into the partial summary
-    bool Ujsor = false;             // a row was just inserted
-    bool Reszfrissit = false;       // the partial-summary totals are refreshed after the next post
-    bool Osszvaltozott = false;     // the order summary was edited or its grid entered or left
+    int32_t Rudzaropcio = 0;       // rod-lock option bits of the window being collected
+    bool rendelesbetoltes = false; // an opened order is being copied into the partial summary
+    bool Ujsor = false;            // a row was just inserted
+    bool Reszfrissit = false;      // the partial-summary totals are refreshed after the next post
+    bool Osszvaltozott = false;    // the order summary was edited or its grid entered or left
 
     // The creation step: clears the collection option word; opens nothing.
     void DataModuleCreate();
 
     Table* handle(std::string_view name);
     DataSource* dataSource(std::string_view name);
-    const std::vector<Table*>& handles() const { return handles_; }
-    const std::vector<DataSource>& dataSources() const { return sources_; }
+    const std::vector<Table*>& handles() const {
+        return handles_;
+    }
+    const std::vector<DataSource>& dataSources() const {
+        return sources_;
+    }
 
 private:
     std::vector<Table*> handles_;

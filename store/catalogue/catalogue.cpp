@@ -25,7 +25,9 @@ FieldDef flt(const char* name, bool req = false, Value def = {}) {
 FieldDef boolean(const char* name, bool req = false, Value def = {}) {
     return FieldDef(name, FT::Bool, 0, req, std::move(def));
 }
-FieldDef date(const char* name) { return FieldDef(name, FT::Date); }
+FieldDef date(const char* name) {
+    return FieldDef(name, FT::Date);
+}
 FieldDef autoinc(const char* name, bool req = false) {
     return FieldDef(name, FT::AutoInc, 0, req);
 }
@@ -37,7 +39,8 @@ IndexDef primary(const char* name, std::vector<std::string> fields) {
     ix.primary = true;
     return ix;
 }
-IndexDef secondary(const char* name, std::vector<std::string> fields, bool caseInsensitive = false) {
+IndexDef secondary(const char* name, std::vector<std::string> fields,
+                   bool caseInsensitive = false) {
     IndexDef ix;
     ix.name = name;
     ix.fields = std::move(fields);
@@ -76,22 +79,20 @@ std::vector<FieldDef> priceListFields() {
 }
 
 std::vector<IndexDef> priceListIndexes(const char* primaryName) {
-    return {primary(primaryName, {"BSNR"}),
-            secondary("BSNR2", {"BSNR2"}),
-            secondary("ARTIKEL", {"ARTIKEL"}),
-            secondary("BSNR3", {"BSNR2"}),
+    return {primary(primaryName, {"BSNR"}), secondary("BSNR2", {"BSNR2"}),
+            secondary("ARTIKEL", {"ARTIKEL"}), secondary("BSNR3", {"BSNR2"}),
             // the part search orders by the name of the chosen language
-            secondary("BEZEICHN", {"BEZEICHN"}, true),
-            secondary("Nemet", {"Nemet"}, true),
-            secondary("Szerb", {"Szerb"}, true),
-            secondary("ROMAN", {"ROMAN"}, true)};
+            secondary("BEZEICHN", {"BEZEICHN"}, true), secondary("Nemet", {"Nemet"}, true),
+            secondary("Szerb", {"Szerb"}, true), secondary("ROMAN", {"ROMAN"}, true)};
 }
 
 std::vector<FieldDef> importFields() {
-    return {text("Bsnr", 15, true),    text("bsnr2", 15, true), text("artikel", 25, true),
-            text("Megnevezes", 50, true), i16("rabatt", true),  i16("pe", true),
-            i16("kpe", true),           flt("preis", true),     flt("kpreis", true),
-            text("Nemet", 50, true),    text("Szerb", 50, true)};
+    return {text("Bsnr", 15, true),    text("bsnr2", 15, true),
+            text("artikel", 25, true), text("Megnevezes", 50, true),
+            i16("rabatt", true),       i16("pe", true),
+            i16("kpe", true),          flt("preis", true),
+            flt("kpreis", true),       text("Nemet", 50, true),
+            text("Szerb", 50, true)};
 }
 
 std::vector<FieldDef> discountFields() {
@@ -107,36 +108,36 @@ std::vector<FieldDef> summaryFields(bool withStock) {
 }
 
 std::vector<FieldDef> logFields() {
-    return {text("Tpus", 30),    i32("Szel"),          i32("Mag"),          i32("ERab"),
-            i32("Darab"),        text("Anyag", 10),    text("Pant", 10),    text("Eckband", 10),
-            text("Szin", 15),    text("Nyitas", 10),   text("Profil", 25),  text("Ts", 5),
+    return {text("Tpus", 30), i32("Szel"),        i32("Mag"),         i32("ERab"),
+            i32("Darab"),     text("Anyag", 10),  text("Pant", 10),   text("Eckband", 10),
+            text("Szin", 15), text("Nyitas", 10), text("Profil", 25), text("Ts", 5),
             text("Rzar", 12)};
 }
 
 std::vector<TableEntry> buildTables() {
     std::vector<TableEntry> t;
     // ---- fittings master data ----
-    t.push_back(table("tipus.DB", "diploma",
-                      {i32("Sorsz"), i32("Tipuskod"), text("Megnevezes", 30), i32("Szmin"),
-                       i32("Szmax"), i32("Mmin"), i32("Mmax"), text("Nemet", 30),
-                       text("Szerb", 30), i32("Rudzar", true, 2), text("Roman", 30),
-                       text("Angol", 30)},
-                      {primary("Primary", {"Sorsz", "Tipuskod"}),
-                       secondary("Tipuskod", {"Tipuskod"})}));
+    t.push_back(
+        table("tipus.DB", "diploma",
+              {i32("Sorsz"), i32("Tipuskod"), text("Megnevezes", 30), i32("Szmin"), i32("Szmax"),
+               i32("Mmin"), i32("Mmax"), text("Nemet", 30), text("Szerb", 30),
+               i32("Rudzar", true, 2), text("Roman", 30), text("Angol", 30)},
+              {primary("Primary", {"Sorsz", "Tipuskod"}), secondary("Tipuskod", {"Tipuskod"})}));
     t.push_back(table("garnitura.DB", "diploma",
                       {i32("Garkod", true), text("Modulkod", 7, true), i32("Meretkod", true, 0),
                        i32("Darab", true, 1), i32("Getriebe", true, 1)},
                       {primary("Primary", {"Garkod", "Modulkod"})}));
-    t.push_back(table("modul.DB", "diploma",
-                      {text("Modulkod", 7, true, "--"), text("BSNR", 15), i32("Min", true),
-                       i32("Max", true), i32("Szinkod"), i32("Nyitaskod", true),
-                       i32("Mennyiseg", true, 1), text("TSBSNR", 15, true)},
-                      {primary("Primary", {"Modulkod", "BSNR", "Min", "Max", "Szinkod", "Nyitaskod"}),
-                       secondary("BSNR", {"BSNR"}), secondary("TBSNR", {"TSBSNR"})}));
-    t.push_back(table("modulnev.db", "diploma",
-                      {text("Modulkod", 7, true), text("Modulnev", 30, true),
-                       text("ModulnevD", 30, true)},
-                      {primary("Primary", {"Modulkod"}), secondary("Modulnev", {"Modulnev"}, true)}));
+    t.push_back(
+        table("modul.DB", "diploma",
+              {text("Modulkod", 7, true, "--"), text("BSNR", 15), i32("Min", true),
+               i32("Max", true), i32("Szinkod"), i32("Nyitaskod", true), i32("Mennyiseg", true, 1),
+               text("TSBSNR", 15, true)},
+              {primary("Primary", {"Modulkod", "BSNR", "Min", "Max", "Szinkod", "Nyitaskod"}),
+               secondary("BSNR", {"BSNR"}), secondary("TBSNR", {"TSBSNR"})}));
+    t.push_back(
+        table("modulnev.db", "diploma",
+              {text("Modulkod", 7, true), text("Modulnev", 30, true), text("ModulnevD", 30, true)},
+              {primary("Primary", {"Modulkod"}), secondary("Modulnev", {"Modulnev"}, true)}));
     t.push_back(table("szinnev.DB", "diploma",
                       {i32("Szinkod", true), text("Szinnev", 15), text("SzinnevD", 15)},
                       {primary("Primary", {"Szinkod"})}));
@@ -150,35 +151,54 @@ std::vector<TableEntry> buildTables() {
                       {primary("PGindex", {"PG"}), secondary("alias", {"alias"})}));
     t.push_back(table("K005.db", "diploma", {text("BSNR", 24), flt("K005", true, 0.0)}));
     t.push_back(table("Import.DB", "diploma", importFields(), {primary("Primary", {"Bsnr"})}));
-    t.push_back(table("csoport.db", "diploma", {i32("PG"), i32("WG")},
-                      {primary("Primary", {"PG"})}));
+    t.push_back(
+        table("csoport.db", "diploma", {i32("PG"), i32("WG")}, {primary("Primary", {"PG"})}));
     t.push_back(table("rabatexc.db", "diploma", discountFields(), {primary("PGindex", {"PG"})}));
     t.push_back(table("control.db", "diploma", {text("BSNR2", 15), text("BSNR", 15)},
                       {secondary("BSNR2", {"BSNR2"})}));
 
     // ---- working tables of the calculation ----
     t.push_back(table("tarolo.DB", "diploma",
-                      {i32("Kod"),          text("Nev", 7),         i32("Vezkod", false, 1),
-                       i32("Meret", false, 1), text("Modulkod", 7), i32("Szinkod", false, 1),
-                       i32("Nyitaskod", false, 1), flt("ZOL", true, 0.0), flt("VEND", true, 0.0),
-                       flt("LM", true, 0.0), i32("Nyelv", true, 1), boolean("KR", false, true),
-                       boolean("Konv", false, true), date("Dt"), flt("Grupp1", true),
-                       flt("Grupp2", true, 0.0), flt("Grupp3", true, 0.0), flt("Grupp4", true, 0.0),
-                       i32("Profil"), flt("Arfolyam", true, 260.0), text("Vevo", 8),
-                       flt("HS", true, 0.0), flt("Grupp5", true), flt("QZR1", true),
-                       flt("QZR3", true), flt("QZR4", true), flt("QZR2", true), flt("QZR5", true),
-                       flt("Pant", true), flt("IP", true)}));
+                      {i32("Kod"),
+                       text("Nev", 7),
+                       i32("Vezkod", false, 1),
+                       i32("Meret", false, 1),
+                       text("Modulkod", 7),
+                       i32("Szinkod", false, 1),
+                       i32("Nyitaskod", false, 1),
+                       flt("ZOL", true, 0.0),
+                       flt("VEND", true, 0.0),
+                       flt("LM", true, 0.0),
+                       i32("Nyelv", true, 1),
+                       boolean("KR", false, true),
+                       boolean("Konv", false, true),
+                       date("Dt"),
+                       flt("Grupp1", true),
+                       flt("Grupp2", true, 0.0),
+                       flt("Grupp3", true, 0.0),
+                       flt("Grupp4", true, 0.0),
+                       i32("Profil"),
+                       flt("Arfolyam", true, 260.0),
+                       text("Vevo", 8),
+                       flt("HS", true, 0.0),
+                       flt("Grupp5", true),
+                       flt("QZR1", true),
+                       flt("QZR3", true),
+                       flt("QZR4", true),
+                       flt("QZR2", true),
+                       flt("QZR5", true),
+                       flt("Pant", true),
+                       flt("IP", true)}));
     t.push_back(table("reszosszesit.db", "diploma", summaryFields(false),
                       {primary("bsnrindex", {"BSNR"})}));
-    t.push_back(table("osszesit.db", "diploma", summaryFields(true),
-                      {primary("bsnrindex", {"BSNR"})}));
+    t.push_back(
+        table("osszesit.db", "diploma", summaryFields(true), {primary("bsnrindex", {"BSNR"})}));
     t.push_back(table("naplo.db", "diploma", logFields()));
 
     // ---- customers and orders ----
-    std::vector<FieldDef> customer = {text("Vevokod", 8, true), text("Vevonev", 40, true),
-                                      text("Isz", 8),           text("Varos", 15),
-                                      text("Utca", 30),         text("Tel", 15),
-                                      text("Fax", 15)};
+    std::vector<FieldDef> customer = {
+        text("Vevokod", 8, true), text("Vevonev", 40, true), text("Isz", 8), text("Varos", 15),
+        text("Utca", 30),         text("Tel", 15),           text("Fax", 15)};
     for (const char* f : {"ZOL", "VENDRA", "LM", "PSK", "HS", "Kilincs", "QZR1", "QZR2", "QZR3",
                           "QZR4", "Oxal", "QZR5", "Pant", "IP"}) {
         customer.push_back(flt(f, false, 1.0));
@@ -197,11 +217,11 @@ std::vector<TableEntry> buildTables() {
     t.push_back(table("manual.db", "diploma", {text("BSNR", 15, true), i32("Db", true, 1)}));
 
     // ---- profiles ----
-    t.push_back(table("converter.DB", "diploma",
-                      {i32("Sorsz", true), text("REHAU", 15, true), text("ACTUAL", 15),
-                       text("Megnevezes", 50, true), text("Nemet", 50, true),
-                       text("Szerb", 50, true)},
-                      {primary("Primary", {"Sorsz"}), secondary("rehau", {"REHAU"})}));
+    t.push_back(
+        table("converter.DB", "diploma",
+              {i32("Sorsz", true), text("REHAU", 15, true), text("ACTUAL", 15),
+               text("Megnevezes", 50, true), text("Nemet", 50, true), text("Szerb", 50, true)},
+              {primary("Primary", {"Sorsz"}), secondary("rehau", {"REHAU"})}));
     t.push_back(table("Profil.db", "diploma", {i32("Ind"), i32("Sorsz"), text("Bsnr", 15)},
                       {primary("Primary", {"Ind", "Sorsz"}), secondary("BSNR1", {"Bsnr"})}));
     t.push_back(table("profilnev.DB", "diploma", {autoinc("Sorsz", true), text("Nev", 25)},
@@ -268,7 +288,9 @@ LookupDef groupLabel(const char* name, const char* key) {
     return l;
 }
 
-CalcDef calc(const char* name) { return CalcDef{name, FT::Float, 0}; }
+CalcDef calc(const char* name) {
+    return CalcDef{name, FT::Float, 0};
+}
 
 HandleDef handle(const char* name, const char* source, const char* alias, const char* table,
                  bool exclusive) {
@@ -299,10 +321,11 @@ std::vector<HandleDef> buildHandles() {
     auto modul = handle("Tblmodul", "Dsrmodul", "diploma", "modul.DB", true);
     modul.masterSource = "Dsrgarnitur";
     modul.masterFields = "Modulkod";
-    modul.lookups = {lookText("Nyitas", 20, "Nyitaskod", "nyitasirany.DB", "Nyitaskod", "Megnevezes"),
-                     lookText("Szin", 20, "Szinkod", "szinnev.DB", "Szinkod", "Szinnev"),
-                     lookText("modulnev", 40, "Modulkod", "modulnev.db", "Modulkod", "Modulnev"),
-                     lookText("Megnevezes", 20, "BSNR", "arlista.db", "BSNR", "BEZEICHN")};
+    modul.lookups = {
+        lookText("Nyitas", 20, "Nyitaskod", "nyitasirany.DB", "Nyitaskod", "Megnevezes"),
+        lookText("Szin", 20, "Szinkod", "szinnev.DB", "Szinkod", "Szinnev"),
+        lookText("modulnev", 40, "Modulkod", "modulnev.db", "Modulkod", "Modulnev"),
+        lookText("Megnevezes", 20, "BSNR", "arlista.db", "BSNR", "BEZEICHN")};
     hs.push_back(modul);
 
     auto karb = handle("Tblmodulkarb", "Dsrmodulkarb", "diploma", "modul.DB", true);
@@ -318,17 +341,18 @@ std::vector<HandleDef> buildHandles() {
         FieldDecl nyit = decl("Nyitaskod");
         nyit.required = true;
         nyit.defaultValue = Value(0);
-        karb.fields = {decl("Modulkod"), bsnr, decl("Min"), decl("Max"), szin, nyit,
+        karb.fields = {decl("Modulkod"),  bsnr,          decl("Min"), decl("Max"), szin, nyit,
                        decl("Mennyiseg"), decl("TSBSNR")};
     }
-    karb.lookups = {lookText("Megnevezes", 50, "BSNR", "arlista.db", "BSNR", "BEZEICHN"),
-                    lookText("szin", 20, "Szinkod", "szinnev.DB", "Szinkod", "Szinnev"),
-                    lookText("nyitas", 20, "Nyitaskod", "nyitasirany.DB", "Nyitaskod", "Megnevezes"),
-                    lookText("nemet", 50, "BSNR", "arlista.db", "BSNR", "Nemet"),
-                    lookText("szerb", 50, "BSNR", "arlista.db", "BSNR", "Szerb"),
-                    lookText("Mnev", 20, "Modulkod", "modulnev.db", "Modulkod", "Modulnev"),
-                    lookText("Artikel", 20, "BSNR", "arlista.db", "BSNR", "ARTIKEL"),
-                    lookText("Roman", 50, "BSNR", "arlista.db", "BSNR", "ROMAN")};
+    karb.lookups = {
+        lookText("Megnevezes", 50, "BSNR", "arlista.db", "BSNR", "BEZEICHN"),
+        lookText("szin", 20, "Szinkod", "szinnev.DB", "Szinkod", "Szinnev"),
+        lookText("nyitas", 20, "Nyitaskod", "nyitasirany.DB", "Nyitaskod", "Megnevezes"),
+        lookText("nemet", 50, "BSNR", "arlista.db", "BSNR", "Nemet"),
+        lookText("szerb", 50, "BSNR", "arlista.db", "BSNR", "Szerb"),
+        lookText("Mnev", 20, "Modulkod", "modulnev.db", "Modulkod", "Modulnev"),
+        lookText("Artikel", 20, "BSNR", "arlista.db", "BSNR", "ARTIKEL"),
+        lookText("Roman", 50, "BSNR", "arlista.db", "BSNR", "ROMAN")};
     hs.push_back(karb);
 
     hs.push_back(handle("modul", "", "diploma", "modul.DB", false));
@@ -342,11 +366,20 @@ std::vector<HandleDef> buildHandles() {
     hs.push_back(handle("tblholz", "", "diploma", "holz.DB", false));
 
     auto arl = handle("Tblarlista", "Dsrarlista", "diploma", "arlista.db", false);
-    arl.fields = {decl("BSNR"),          decl("ARTIKEL"), decl("BEZEICHN"),
-                  decl("PE"),            fmt("PREIS", "### ###0.##"), decl("BSNR2"),
-                  decl("Nemet"),         fmt("Kpreis", "###0.###"),   decl("Kpe"),
-                  decl("Szerb"),         decl("Grupp"),               decl("ROMAN"),
-                  fmt("Epreis", "### ###0.##"), decl("Fpreis")};
+    arl.fields = {decl("BSNR"),
+                  decl("ARTIKEL"),
+                  decl("BEZEICHN"),
+                  decl("PE"),
+                  fmt("PREIS", "### ###0.##"),
+                  decl("BSNR2"),
+                  decl("Nemet"),
+                  fmt("Kpreis", "###0.###"),
+                  decl("Kpe"),
+                  decl("Szerb"),
+                  decl("Grupp"),
+                  decl("ROMAN"),
+                  fmt("Epreis", "### ###0.##"),
+                  decl("Fpreis")};
     arl.lookups = {look("wg", FT::Float, 0, "Grupp", "rabat.db", "PG", "Rab"),
                    lookText("kof", 3, "Grupp", "rabat.db", "PG", "alias"),
                    lookText("nev", 25, "Grupp", "rabat.db", "PG", "Neve")};
@@ -359,10 +392,20 @@ std::vector<HandleDef> buildHandles() {
         bsnr.required = true;
         FieldDecl bsnr2 = decl("BSNR2");
         bsnr2.required = true;
-        fix.fields = {bsnr,          decl("BEZEICHN"), decl("Fpreis"), bsnr2,
-                      decl("ARTIKEL"), decl("Nemet"),  decl("PREIS"),  decl("Kpreis"),
-                      decl("PE"),    decl("Kpe"),      decl("Szerb"),  decl("Grupp"),
-                      decl("ROMAN"), fmt("Epreis", "### ###0,##")};
+        fix.fields = {bsnr,
+                      decl("BEZEICHN"),
+                      decl("Fpreis"),
+                      bsnr2,
+                      decl("ARTIKEL"),
+                      decl("Nemet"),
+                      decl("PREIS"),
+                      decl("Kpreis"),
+                      decl("PE"),
+                      decl("Kpe"),
+                      decl("Szerb"),
+                      decl("Grupp"),
+                      decl("ROMAN"),
+                      fmt("Epreis", "### ###0,##")};
     }
     fix.filtered = true;
     hs.push_back(fix);
@@ -382,8 +425,8 @@ std::vector<HandleDef> buildHandles() {
     hs.push_back(k005);
 
     auto imp = handle("Tblimport", "Dsrimport", "diploma", "Import.DB", true);
-    imp.fields = {upper("Bsnr", 15),  upper("bsnr2", 15), upper("artikel", 20),
-                  decl("Megnevezes"), decl("rabatt"),     decl("pe"),
+    imp.fields = {upper("Bsnr", 15),  upper("bsnr2", 15),   upper("artikel", 20),
+                  decl("Megnevezes"), decl("rabatt"),       decl("pe"),
                   decl("kpe"),        fmt("preis", "#.00"), fmt("kpreis", "#.00"),
                   decl("Nemet"),      decl("Szerb")};
     hs.push_back(imp);
@@ -398,7 +441,8 @@ std::vector<HandleDef> buildHandles() {
         l.push_back(lookText("BSNR2", 15, "BSNR", "arlista.db", "BSNR", "BSNR2"));
         l.push_back(lookText(order ? "Rendelesszam" : "rendelesszam", 20, "BSNR", "arlista.db",
                              "BSNR", "ARTIKEL"));
-        l.push_back(lookText("Megnevezes", order ? 45 : 50, "BSNR", "arlista.db", "BSNR", "BEZEICHN"));
+        l.push_back(
+            lookText("Megnevezes", order ? 45 : 50, "BSNR", "arlista.db", "BSNR", "BEZEICHN"));
         l.push_back(look("pe", FT::Int32, 0, "BSNR", "arlista.db", "BSNR", "PE"));
         l.push_back(lookText("nemet", order ? 45 : 35, "BSNR", "arlista.db", "BSNR", "Nemet"));
         l.push_back(lookText("szerb", order ? 45 : 35, "BSNR", "arlista.db", "BSNR", "Szerb"));
@@ -480,7 +524,8 @@ std::vector<HandleDef> buildHandles() {
                       look("PG", FT::Int32, 0, "BSNR", "arlista.db", "BSNR", "Grupp"),
                       [] {
                           // the group discount of the part: its group, then the group's Rab
-                          LookupDef l = look("wg", FT::Float, 0, "BSNR", "arlista.db", "BSNR", "Grupp");
+                          LookupDef l =
+                              look("wg", FT::Float, 0, "BSNR", "arlista.db", "BSNR", "Grupp");
                           l.steps.push_back(LookupStep{"diploma", "rabat.db", {"PG"}, "Rab"});
                           return l;
                       }()};
@@ -495,8 +540,8 @@ std::vector<HandleDef> buildHandles() {
     {
         FieldDecl actual = decl("ACTUAL");
         actual.required = true;
-        conv.fields = {decl("Sorsz"), decl("REHAU"), actual, decl("Megnevezes"), decl("Nemet"),
-                       decl("Szerb")};
+        conv.fields = {decl("Sorsz"),      decl("REHAU"), actual,
+                       decl("Megnevezes"), decl("Nemet"), decl("Szerb")};
     }
     hs.push_back(conv);
 

@@ -8,9 +8,44 @@ namespace {
 // Letters of the alphabet in order; 'O' stands for ö, 'U' for ü, and the digraphs for
 // themselves. Each gets its own first-level weight.
 enum Letter : uint8_t {
-    L_a, L_b, L_c, L_cs, L_d, L_dz, L_dzs, L_e, L_f, L_g, L_gy, L_h, L_i, L_j, L_k, L_l, L_ly,
-    L_m, L_n, L_ny, L_o, L_oe, L_p, L_q, L_r, L_s, L_sz, L_t, L_ty, L_u, L_ue, L_v, L_w, L_x,
-    L_y, L_z, L_zs, L_none
+    L_a,
+    L_b,
+    L_c,
+    L_cs,
+    L_d,
+    L_dz,
+    L_dzs,
+    L_e,
+    L_f,
+    L_g,
+    L_gy,
+    L_h,
+    L_i,
+    L_j,
+    L_k,
+    L_l,
+    L_ly,
+    L_m,
+    L_n,
+    L_ny,
+    L_o,
+    L_oe,
+    L_p,
+    L_q,
+    L_r,
+    L_s,
+    L_sz,
+    L_t,
+    L_ty,
+    L_u,
+    L_ue,
+    L_v,
+    L_w,
+    L_x,
+    L_y,
+    L_z,
+    L_zs,
+    L_none
 };
 
 struct Char {
@@ -19,9 +54,8 @@ struct Char {
     bool upper = false;
 };
 
-constexpr uint8_t kAscii[26] = {L_a, L_b, L_c, L_d, L_e, L_f, L_g, L_h, L_i,
-                                L_j, L_k, L_l, L_m, L_n, L_o, L_p, L_q, L_r,
-                                L_s, L_t, L_u, L_v, L_w, L_x, L_y, L_z};
+constexpr uint8_t kAscii[26] = {L_a, L_b, L_c, L_d, L_e, L_f, L_g, L_h, L_i, L_j, L_k, L_l, L_m,
+                                L_n, L_o, L_p, L_q, L_r, L_s, L_t, L_u, L_v, L_w, L_x, L_y, L_z};
 
 struct Accented {
     char32_t lower;
@@ -33,25 +67,21 @@ struct Accented {
 // Accented Latin letters of the languages the price list holds (Hungarian, German, Serbian,
 // Romanian, English) and their neighbours.
 constexpr Accented kAccented[] = {
-    {U'á', U'Á', L_a, 1},   {U'é', U'É', L_e, 1},   {U'í', U'Í', L_i, 1},
-    {U'ó', U'Ó', L_o, 1},   {U'ö', U'Ö', L_oe, 0},  {U'ő', U'Ő', L_oe, 1},
-    {U'ú', U'Ú', L_u, 1},   {U'ü', U'Ü', L_ue, 0},  {U'ű', U'Ű', L_ue, 1},
-    {U'à', U'À', L_a, 2},   {U'â', U'Â', L_a, 3},   {U'ä', U'Ä', L_a, 4},
-    {U'ã', U'Ã', L_a, 5},   {U'å', U'Å', L_a, 6},   {U'ă', U'Ă', L_a, 7},
-    {U'ą', U'Ą', L_a, 8},   {U'ç', U'Ç', L_c, 2},   {U'ć', U'Ć', L_c, 3},
-    {U'č', U'Č', L_c, 4},   {U'ď', U'Ď', L_d, 2},   {U'đ', U'Đ', L_d, 3},
-    {U'è', U'È', L_e, 2},   {U'ê', U'Ê', L_e, 3},   {U'ë', U'Ë', L_e, 4},
-    {U'ě', U'Ě', L_e, 5},   {U'ę', U'Ę', L_e, 6},   {U'ì', U'Ì', L_i, 2},
-    {U'î', U'Î', L_i, 3},   {U'ï', U'Ï', L_i, 4},   {U'ľ', U'Ľ', L_l, 2},
-    {U'ĺ', U'Ĺ', L_l, 3},   {U'ł', U'Ł', L_l, 4},   {U'ñ', U'Ñ', L_n, 2},
-    {U'ń', U'Ń', L_n, 3},   {U'ň', U'Ň', L_n, 4},   {U'ò', U'Ò', L_o, 2},
-    {U'ô', U'Ô', L_o, 3},   {U'õ', U'Õ', L_o, 4},   {U'ø', U'Ø', L_o, 5},
-    {U'ŕ', U'Ŕ', L_r, 2},   {U'ř', U'Ř', L_r, 3},   {U'ś', U'Ś', L_s, 2},
-    {U'š', U'Š', L_s, 3},   {U'ş', U'Ş', L_s, 4},   {U'ș', U'Ș', L_s, 5},
-    {U'ť', U'Ť', L_t, 2},   {U'ţ', U'Ţ', L_t, 3},   {U'ț', U'Ț', L_t, 4},
-    {U'ù', U'Ù', L_u, 2},   {U'û', U'Û', L_u, 3},   {U'ů', U'Ů', L_u, 4},
-    {U'ý', U'Ý', L_y, 2},   {U'ÿ', U'Ÿ', L_y, 3},   {U'ź', U'Ź', L_z, 2},
-    {U'ż', U'Ż', L_z, 3},   {U'ž', U'Ž', L_z, 4},   {U'ß', U'ß', L_s, 9},
+    {U'á', U'Á', L_a, 1},  {U'é', U'É', L_e, 1},  {U'í', U'Í', L_i, 1}, {U'ó', U'Ó', L_o, 1},
+    {U'ö', U'Ö', L_oe, 0}, {U'ő', U'Ő', L_oe, 1}, {U'ú', U'Ú', L_u, 1}, {U'ü', U'Ü', L_ue, 0},
+    {U'ű', U'Ű', L_ue, 1}, {U'à', U'À', L_a, 2},  {U'â', U'Â', L_a, 3}, {U'ä', U'Ä', L_a, 4},
+    {U'ã', U'Ã', L_a, 5},  {U'å', U'Å', L_a, 6},  {U'ă', U'Ă', L_a, 7}, {U'ą', U'Ą', L_a, 8},
+    {U'ç', U'Ç', L_c, 2},  {U'ć', U'Ć', L_c, 3},  {U'č', U'Č', L_c, 4}, {U'ď', U'Ď', L_d, 2},
+    {U'đ', U'Đ', L_d, 3},  {U'è', U'È', L_e, 2},  {U'ê', U'Ê', L_e, 3}, {U'ë', U'Ë', L_e, 4},
+    {U'ě', U'Ě', L_e, 5},  {U'ę', U'Ę', L_e, 6},  {U'ì', U'Ì', L_i, 2}, {U'î', U'Î', L_i, 3},
+    {U'ï', U'Ï', L_i, 4},  {U'ľ', U'Ľ', L_l, 2},  {U'ĺ', U'Ĺ', L_l, 3}, {U'ł', U'Ł', L_l, 4},
+    {U'ñ', U'Ñ', L_n, 2},  {U'ń', U'Ń', L_n, 3},  {U'ň', U'Ň', L_n, 4}, {U'ò', U'Ò', L_o, 2},
+    {U'ô', U'Ô', L_o, 3},  {U'õ', U'Õ', L_o, 4},  {U'ø', U'Ø', L_o, 5}, {U'ŕ', U'Ŕ', L_r, 2},
+    {U'ř', U'Ř', L_r, 3},  {U'ś', U'Ś', L_s, 2},  {U'š', U'Š', L_s, 3}, {U'ş', U'Ş', L_s, 4},
+    {U'ș', U'Ș', L_s, 5},  {U'ť', U'Ť', L_t, 2},  {U'ţ', U'Ţ', L_t, 3}, {U'ț', U'Ț', L_t, 4},
+    {U'ù', U'Ù', L_u, 2},  {U'û', U'Û', L_u, 3},  {U'ů', U'Ů', L_u, 4}, {U'ý', U'Ý', L_y, 2},
+    {U'ÿ', U'Ÿ', L_y, 3},  {U'ź', U'Ź', L_z, 2},  {U'ż', U'Ż', L_z, 3}, {U'ž', U'Ž', L_z, 4},
+    {U'ß', U'ß', L_s, 9},
 };
 
 char32_t decode(std::string_view s, size_t& i) {
@@ -281,7 +311,14 @@ bool simpleAscii(std::string_view s) {
             return false;
         }
         switch (u | 0x20) {
-        case 'c': case 'd': case 'g': case 'l': case 'n': case 's': case 't': case 'z':
+        case 'c':
+        case 'd':
+        case 'g':
+        case 'l':
+        case 'n':
+        case 's':
+        case 't':
+        case 'z':
             return false;
         default:
             break;
@@ -303,7 +340,9 @@ uint32_t asciiPrimary(unsigned char c) {
     return 1u + c;
 }
 
-int sign(int64_t d) { return d < 0 ? -1 : (d > 0 ? 1 : 0); }
+int sign(int64_t d) {
+    return d < 0 ? -1 : (d > 0 ? 1 : 0);
+}
 
 } // namespace
 

@@ -1,6 +1,7 @@
 // Text ordering for indexes and sorting: the Hungarian alphabet as a Hungarian user expects it.
 //
-//   a á b c cs d dz dzs e é f g gy h i í j k l ly m n ny o ó ö ő p q r s sz t ty u ú ü ű v w x y z zs
+//   a á b c cs d dz dzs e é f g gy h i í j k l ly m n ny o ó ö ő p q r s sz t ty u ú ü ű v w x y z
+//   zs
 //
 // Blanks and punctuation sort before digits, digits before letters. A short and a long vowel
 // (a/á, o/ó, ö/ő, ...) are the same letter at the first level; a word without the accent comes

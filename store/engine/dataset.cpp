@@ -11,9 +11,13 @@ namespace store {
 
 // ================================================================ Field
 
-Value Field::value() const { return ds_->readField(*this); }
+Value Field::value() const {
+    return ds_->readField(*this);
+}
 
-bool Field::isNull() const { return value().isNull(); }
+bool Field::isNull() const {
+    return value().isNull();
+}
 
 std::string Field::asString() const {
     const Value v = value();
@@ -29,8 +33,7 @@ std::string Field::asString() const {
     case FieldType::Date:
         return v.isInt() ? fmt::formatDate(Date::fromDays(v.intValue())) : std::string();
     case FieldType::Float:
-        return fmt::formatGeneral(v.isFloat() ? v.floatValue()
-                                              : static_cast<double>(v.intValue()));
+        return fmt::formatGeneral(v.isFloat() ? v.floatValue() : static_cast<double>(v.intValue()));
     default:
         if (v.isFloat()) {
             return fmt::formatGeneral(v.floatValue());
@@ -70,7 +73,8 @@ double Field::asFloat() const {
     if (auto d = fmt::parseNumber(v.textValue())) {
         return *d;
     }
-    throw EngineError(errc::MaxValue, "'" + v.textValue() + "' is not a valid floating point value");
+    throw EngineError(errc::MaxValue,
+                      "'" + v.textValue() + "' is not a valid floating point value");
 }
 
 bool Field::asBoolean() const {
@@ -95,7 +99,9 @@ Date Field::asDate() const {
     return Date::fromDays(v.isInt() ? v.intValue() : static_cast<int64_t>(v.floatValue()));
 }
 
-void Field::setValue(const Value& v) { ds_->writeField(*this, v); }
+void Field::setValue(const Value& v) {
+    ds_->writeField(*this, v);
+}
 
 // ================================================================ DataSet
 
@@ -109,7 +115,8 @@ DataSet::~DataSet() {
 
 void DataSet::checkActive() const {
     if (state_ == DataSetState::Inactive) {
-        throw EngineError(errc::NotOpen, name_ + ": Cannot perform this operation on a closed dataset");
+        throw EngineError(errc::NotOpen,
+                          name_ + ": Cannot perform this operation on a closed dataset");
     }
 }
 
@@ -264,10 +271,9 @@ void DataSet::buildFields() {
         f->lookupResult_.clear();
         f->lookupStoreIndex_.clear();
         for (const auto& step : l.steps) {
-            const std::string alias =
-                step.lookupAlias.empty() && dynamic_cast<Table*>(this)
-                    ? static_cast<Table*>(this)->alias()
-                    : step.lookupAlias;
+            const std::string alias = step.lookupAlias.empty() && dynamic_cast<Table*>(this)
+                                          ? static_cast<Table*>(this)->alias()
+                                          : step.lookupAlias;
             const auto file = session_.resolveTable(alias, step.lookupTable);
             auto st = session_.acquire(file, false);
             f->lookupStoreIndex_.push_back(static_cast<int>(lookupStores_.size()));
@@ -609,7 +615,9 @@ void DataSet::notifyDetails() {
     }
 }
 
-void DataSet::addObserver(DataSetObserver* o) { observers_.push_back(o); }
+void DataSet::addObserver(DataSetObserver* o) {
+    observers_.push_back(o);
+}
 
 void DataSet::removeObserver(DataSetObserver* o) {
     observers_.erase(std::remove(observers_.begin(), observers_.end(), o), observers_.end());
@@ -745,8 +753,12 @@ int DataSet::moveBy(int distance) {
     return moved;
 }
 
-void DataSet::next() { moveBy(1); }
-void DataSet::prior() { moveBy(-1); }
+void DataSet::next() {
+    moveBy(1);
+}
+void DataSet::prior() {
+    moveBy(-1);
+}
 
 bool DataSet::isEmpty() {
     checkActive();
@@ -959,7 +971,9 @@ void DataSet::gotoSlot(uint32_t slot) {
     notifyDetails();
 }
 
-bool DataSet::visible(uint32_t slot) { return inRange(slot) && passesFilter(slot); }
+bool DataSet::visible(uint32_t slot) {
+    return inRange(slot) && passesFilter(slot);
+}
 
 uint32_t DataSet::rowSlot(int row) {
     ensureView();
@@ -1043,8 +1057,8 @@ Value DataSet::lookupValue(const Field& f) {
 void DataSet::computeCalc() {
     const uint64_t stamp = session_.changeCount();
     const uint32_t slot = activeIsOther_ ? activeSlot_ : curSlot_;
-    const bool forBuffer = !activeIsOther_ && (state_ == DataSetState::Edit ||
-                                               state_ == DataSetState::Insert);
+    const bool forBuffer =
+        !activeIsOther_ && (state_ == DataSetState::Edit || state_ == DataSetState::Insert);
     if (!inCalc_ && calcStamp_ == stamp && calcSlot_ == slot && calcForBuffer_ == forBuffer &&
         !forBuffer) {
         return;
@@ -1103,7 +1117,8 @@ void DataSet::writeField(Field& f, const Value& v) {
     checkActive();
     if (f.kind_ == FieldKind::Calculated) {
         if (!inCalc_) {
-            throw EngineError(errc::ReadOnly, name_ + ": Field '" + f.name_ + "' cannot be modified");
+            throw EngineError(errc::ReadOnly,
+                              name_ + ": Field '" + f.name_ + "' cannot be modified");
         }
         calc_[static_cast<size_t>(f.calcSlot_)] = coerce(v, f.type_, f.size_);
         return;
@@ -1157,7 +1172,9 @@ Value DataSet::rowValue(int row, int field) {
 
 // ---------------------------------------------------------------- editing
 
-bool DataSet::canModify() const { return active() && store_ && !store_->readOnly(); }
+bool DataSet::canModify() const {
+    return active() && store_ && !store_->readOnly();
+}
 
 void DataSet::setState(DataSetState s) {
     if (state_ != s) {
@@ -1233,8 +1250,7 @@ void DataSet::endInsertAppend() {
     }
     for (const auto& f : fields_) {
         if (f->kind_ == FieldKind::Data && !f->default_.isNull()) {
-            buffer_[static_cast<size_t>(f->column_)] =
-                coerce(f->default_, f->type_, f->size_);
+            buffer_[static_cast<size_t>(f->column_)] = coerce(f->default_, f->type_, f->size_);
         }
     }
     fillNewRecord(buffer_);
@@ -1264,8 +1280,7 @@ void DataSet::checkRequired(const Row& row) const {
     for (const auto& f : fields_) {
         if (f->kind_ == FieldKind::Data && f->required_ && f->type_ != FieldType::AutoInc &&
             empty(row[static_cast<size_t>(f->column_)])) {
-            throw EngineError(errc::RequiredField,
-                              "Field '" + f->name_ + "' must have a value");
+            throw EngineError(errc::RequiredField, "Field '" + f->name_ + "' must have a value");
         }
     }
     for (size_t c = 0; c < sc.fields.size(); ++c) {
@@ -1341,7 +1356,8 @@ void DataSet::deleteRecord() {
     }
     ensureView();
     if (view_.empty()) {
-        throw EngineError(errc::EmptyDataSet, name_ + ": Cannot perform this operation on an empty dataset");
+        throw EngineError(errc::EmptyDataSet,
+                          name_ + ": Cannot perform this operation on an empty dataset");
     }
     checkBrowseMode();
     doEvent(beforeDelete);

@@ -14,7 +14,9 @@ namespace store {
 
 FileLock::FileLock(std::filesystem::path lockFile) : path_(std::move(lockFile)) {}
 
-FileLock::~FileLock() { set(Mode::None); }
+FileLock::~FileLock() {
+    set(Mode::None);
+}
 
 #ifdef _WIN32
 
@@ -42,15 +44,16 @@ bool FileLock::set(Mode mode) {
         mode_ = Mode::None;
         return true;
     }
-    DWORD flags = LOCKFILE_FAIL_IMMEDIATELY | (mode == Mode::Exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0);
+    DWORD flags =
+        LOCKFILE_FAIL_IMMEDIATELY | (mode == Mode::Exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0);
     if (LockFileEx(h, flags, 0, 1, 0, &ov)) {
         mode_ = mode;
         return true;
     }
     // take back what was held
     if (mode_ != Mode::None) {
-        DWORD back = LOCKFILE_FAIL_IMMEDIATELY |
-                     (mode_ == Mode::Exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0);
+        DWORD back =
+            LOCKFILE_FAIL_IMMEDIATELY | (mode_ == Mode::Exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0);
         if (!LockFileEx(h, back, 0, 1, 0, &ov)) {
             mode_ = Mode::None;
         }

@@ -6,10 +6,9 @@
 #include "store/engine/table_file.h"
 #include "store/format/format.h"
 
-#include <sqlite3.h>
-
 #include <cctype>
 #include <set>
+#include <sqlite3.h>
 
 namespace store {
 
@@ -141,7 +140,8 @@ std::vector<std::string> identifiers(const std::string& sql) {
         const char c = sql[i];
         if (c == '\'') { // string literal
             ++i;
-            while (i < sql.size() && !(sql[i] == '\'' && (i + 1 >= sql.size() || sql[i + 1] != '\''))) {
+            while (i < sql.size() &&
+                   !(sql[i] == '\'' && (i + 1 >= sql.size() || sql[i + 1] != '\''))) {
                 i += sql[i] == '\'' ? 2 : 1;
             }
             ++i;
@@ -223,8 +223,8 @@ std::shared_ptr<SharedTable> Query::openStore() {
             sqlite3_bind_text(at.st, 1, uri.c_str(), -1, SQLITE_TRANSIENT);
             sqlite3_bind_text(at.st, 2, schemaName.c_str(), -1, SQLITE_TRANSIENT);
             check(sqlite3_step(at.st), db.db, "cannot read table " + ident);
-            const std::string view = "CREATE TEMP VIEW " + quoteIdent(ident) + " AS SELECT * FROM " +
-                                     schemaName + "." + quoteIdent(inner);
+            const std::string view = "CREATE TEMP VIEW " + quoteIdent(ident) +
+                                     " AS SELECT * FROM " + schemaName + "." + quoteIdent(inner);
             check(sqlite3_exec(db.db, view.c_str(), nullptr, nullptr, nullptr), db.db, "view");
         } else if (paradox::looksLikeParadox(file)) {
             paradox::Table px = paradox::read(file);
@@ -320,7 +320,8 @@ std::shared_ptr<SharedTable> Query::openStore() {
             if (s != described.end()) {
                 auto d = s->second.find(lowerAscii(origin));
                 if (d != s->second.end()) {
-                    f.type = d->second.type == FieldType::AutoInc ? FieldType::Int32 : d->second.type;
+                    f.type =
+                        d->second.type == FieldType::AutoInc ? FieldType::Int32 : d->second.type;
                     f.size = d->second.size;
                     typed[static_cast<size_t>(c)] = true;
                 }

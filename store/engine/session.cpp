@@ -185,6 +185,8 @@ void Session::flushAll() {
     }
 }
 
-void Session::declareReference(Reference r) { references_.push_back(std::move(r)); }
+void Session::declareReference(Reference r) {
+    references_.push_back(std::move(r));
+}
 
 } // namespace store

@@ -39,8 +39,8 @@ int OrderedIndex::Cmp::keyCompare(uint32_t a, uint32_t b) const {
     const Row& ra = table->row(a);
     const Row& rb = table->row(b);
     for (int c : columns) {
-        const int r = compareValues(ra[static_cast<size_t>(c)], rb[static_cast<size_t>(c)],
-                                    caseInsensitive);
+        const int r =
+            compareValues(ra[static_cast<size_t>(c)], rb[static_cast<size_t>(c)], caseInsensitive);
         if (r != 0) {
             return r;
         }
@@ -127,9 +127,8 @@ void SharedTable::hold(bool exclusive) {
     if (lock_) {
         const bool wantExclusive = exclusive || exclusiveHolders_ > 0;
         if (!lock_->set(wantExclusive ? FileLock::Mode::Exclusive : FileLock::Mode::Shared)) {
-            throw EngineError(errc::TableBusy,
-                              "Table is busy: " + path_.filename().string() +
-                                  " is opened exclusively by another program");
+            throw EngineError(errc::TableBusy, "Table is busy: " + path_.filename().string() +
+                                                   " is opened exclusively by another program");
         }
     }
     (exclusive ? exclusiveHolders_ : sharedHolders_)++;
@@ -198,8 +197,7 @@ void SharedTable::loadParadox() {
         IndexDef pk;
         pk.name = "Primary";
         pk.primary = true;
-        for (int i = 0; i < px.keyFieldCount && i < static_cast<int>(schema_.fields.size());
-             ++i) {
+        for (int i = 0; i < px.keyFieldCount && i < static_cast<int>(schema_.fields.size()); ++i) {
             pk.fields.push_back(schema_.fields[static_cast<size_t>(i)].name);
         }
         schema_.indexes.push_back(std::move(pk));
@@ -414,8 +412,8 @@ void SharedTable::checkUnique(const Row& row, uint32_t self) const {
         for (; it != ix->set().end() && ix->compareToProbe(*it, p) == 0; ++it) {
             if (*it != self) {
                 throw EngineError(errc::KeyViolation, "Key violation in " +
-                                                          path_.filename().string() +
-                                                          " (index " + ix->def().name + ")");
+                                                          path_.filename().string() + " (index " +
+                                                          ix->def().name + ")");
             }
         }
     }
@@ -535,12 +533,12 @@ void SharedTable::checkReferences(uint32_t slot) {
             }
             key.push_back(slots_[slot].values[static_cast<size_t>(c)]);
         }
-        if (key.empty() || std::all_of(key.begin(), key.end(),
-                                       [](const Value& v) { return v.isNull(); })) {
+        if (key.empty() ||
+            std::all_of(key.begin(), key.end(), [](const Value& v) { return v.isNull(); })) {
             continue;
         }
-        const fs::path childFile = session_.resolveTable(
-            "", (path_.parent_path() / (ref.childTable)).string());
+        const fs::path childFile =
+            session_.resolveTable("", (path_.parent_path() / (ref.childTable)).string());
         if (!fs::exists(childFile)) {
             continue;
         }
@@ -694,7 +692,9 @@ void SharedTable::flush() {
     }
 }
 
-void SharedTable::addListener(TableListener* l) { listeners_.push_back(l); }
+void SharedTable::addListener(TableListener* l) {
+    listeners_.push_back(l);
+}
 
 void SharedTable::removeListener(TableListener* l) {
     listeners_.erase(std::remove(listeners_.begin(), listeners_.end(), l), listeners_.end());

@@ -38,7 +38,9 @@ void Table::setExclusive(bool on) {
     exclusive_ = on;
 }
 
-std::filesystem::path Table::filePath() const { return session_.resolveTable(alias_, tableName_); }
+std::filesystem::path Table::filePath() const {
+    return session_.resolveTable(alias_, tableName_);
+}
 
 bool Table::exists() const {
     std::error_code ec;
@@ -111,7 +113,9 @@ std::vector<std::string> Table::indexFields() {
     return ix->fields;
 }
 
-OrderedIndex* Table::orderIndex() { return index_; }
+OrderedIndex* Table::orderIndex() {
+    return index_;
+}
 
 void Table::storeReset() {
     index_ = nullptr;
@@ -255,7 +259,8 @@ std::vector<Value> Table::searchKey(const std::vector<Value>& values, bool& repr
 
 void Table::prepareSearch() {
     if (!active()) {
-        throw EngineError(errc::NotOpen, name_ + ": Cannot perform this operation on a closed dataset");
+        throw EngineError(errc::NotOpen,
+                          name_ + ": Cannot perform this operation on a closed dataset");
     }
     if (state() != DataSetState::Browse) {
         if (modified()) {

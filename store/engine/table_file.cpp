@@ -2,10 +2,9 @@
 
 #include "store/engine/errors.h"
 
-#include <sqlite3.h>
-
 #include <cstring>
 #include <fstream>
+#include <sqlite3.h>
 
 namespace store {
 
@@ -137,8 +136,8 @@ void writeSchema(sqlite3* db, const TableSchema& schema, const fs::path& file) {
            "INTEGER NOT NULL);",
            file);
     sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(db, "INSERT INTO _meta VALUES('format','dirurar table 1'),('table',?)",
-                       -1, &st, nullptr);
+    sqlite3_prepare_v2(db, "INSERT INTO _meta VALUES('format','dirurar table 1'),('table',?)", -1,
+                       &st, nullptr);
     sqlite3_bind_text(st, 1, schema.tableName.c_str(), -1, SQLITE_TRANSIENT);
     sqlite3_step(st);
     sqlite3_finalize(st);
@@ -191,8 +190,8 @@ void validateSchema(const TableSchema& schema, const fs::path& file) {
     for (const auto& ix : schema.indexes) {
         for (const auto& f : ix.fields) {
             if (schema.fieldIndex(f) < 0) {
-                throw EngineError(errc::NoSuchField,
-                                  file.string() + ": index " + ix.name + " names unknown field " + f);
+                throw EngineError(errc::NoSuchField, file.string() + ": index " + ix.name +
+                                                         " names unknown field " + f);
             }
         }
     }

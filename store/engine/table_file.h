@@ -72,7 +72,6 @@ private:
     void readSchema();
     [[noreturn]] void fail(const std::string& what, int code) const;
 
-
     sqlite3* db_ = nullptr;
     std::filesystem::path path_;
     TableSchema schema_;

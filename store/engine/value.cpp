@@ -11,13 +11,20 @@ namespace store {
 
 std::string_view fieldTypeName(FieldType t) {
     switch (t) {
-    case FieldType::Text: return "text";
-    case FieldType::Int16: return "int16";
-    case FieldType::Int32: return "int32";
-    case FieldType::AutoInc: return "autoinc";
-    case FieldType::Float: return "float";
-    case FieldType::Bool: return "bool";
-    case FieldType::Date: return "date";
+    case FieldType::Text:
+        return "text";
+    case FieldType::Int16:
+        return "int16";
+    case FieldType::Int32:
+        return "int32";
+    case FieldType::AutoInc:
+        return "autoinc";
+    case FieldType::Float:
+        return "float";
+    case FieldType::Bool:
+        return "bool";
+    case FieldType::Date:
+        return "date";
     }
     return "text";
 }

@@ -66,10 +66,14 @@ TEST_F(CatalogueTest, LayoutsThatTheProgramReadsByPositionOrName) {
         const char* index;
         const char* field;
     };
-    const Named named[] = {{"reszosszesit.db", "bsnrindex", "BSNR"}, {"osszesit.db", "bsnrindex", "BSNR"},
-                           {"arlista.db", "BSNR3", "BSNR2"},        {"rabat.db", "PGindex", "PG"},
-                           {"modul.DB", "BSNR", "BSNR"},            {"modul.DB", "TBSNR", "TSBSNR"},
-                           {"Profil.db", "BSNR1", "Bsnr"},          {"converter.DB", "rehau", "REHAU"}};
+    const Named named[] = {{"reszosszesit.db", "bsnrindex", "BSNR"},
+                           {"osszesit.db", "bsnrindex", "BSNR"},
+                           {"arlista.db", "BSNR3", "BSNR2"},
+                           {"rabat.db", "PGindex", "PG"},
+                           {"modul.DB", "BSNR", "BSNR"},
+                           {"modul.DB", "TBSNR", "TSBSNR"},
+                           {"Profil.db", "BSNR1", "Bsnr"},
+                           {"converter.DB", "rehau", "REHAU"}};
     for (const auto& n : named) {
         const auto* e = catalogue::findTable(n.table);
         ASSERT_NE(e, nullptr) << n.table;

@@ -4,9 +4,8 @@
 #include "store/engine/table_file.h"
 #include "test_support.h"
 
-#include <sqlite3.h>
-
 #include <fstream>
+#include <sqlite3.h>
 
 using namespace store;
 using testsupport::StoreTest;
@@ -31,8 +30,7 @@ protected:
                 {"PE", FieldType::Int32, 0, true, Value(1)},
                 {"PREIS", FieldType::Float, 0, true, Value(0.0)},
                 {"Grupp", FieldType::Int32}},
-               {{"bsnrindex", {"BSNR"}, true},
-                {"nev", {"BEZEICHN"}, false, true}});
+               {{"bsnrindex", {"BSNR"}, true}, {"nev", {"BEZEICHN"}, false, true}});
         create("rabat", {{"PG", FieldType::Int32}, {"alias", FieldType::Text, 3}},
                {{"PGindex", {"PG"}, true}});
         auto a = handle("arlista");
@@ -58,21 +56,20 @@ TEST(Collate, HungarianAlphabet) {
         bool ci;
     };
     const Case cases[] = {
-        {"cukor", "csak", -1, false},   // cs is a letter after c
-        {"ablak", "ács", -1, false},    // a and á are one letter: "b" < "c"
-        {"kor", "kór", -1, false},      // same letters: the unaccented first
-        {"ott", "öt", -1, false},       // ö after o
-        {"őz", "öz", 1, false},         // ő after ö at the second level
-        {"ütő", "uzsonna", 1, false},   // ü after u
-        {"zsák", "zuhany", 1, false},   // zs after z
-        {"kassza", "kasza", 1, false},  // ssz = sz + sz
-        {"nyúl", "nulla", 1, false},    // ny after n
-        {"Alma", "alma", 1, false},     // case decides last, lower first
-        {"Alma", "alma", 0, true},      // ... and not at all without case
-        {"ÁRVÍZ", "árvíz", 0, true},
-        {"12", "A", -1, false},         // digits before letters
-        {" x", "0", -1, false},         // blanks before digits
-        {"čaša", "casa", 1, false},     // other accents sort with their letter
+        {"cukor", "csak", -1, false},                          // cs is a letter after c
+        {"ablak", "ács", -1, false},                           // a and á are one letter: "b" < "c"
+        {"kor", "kór", -1, false},                             // same letters: the unaccented first
+        {"ott", "öt", -1, false},                              // ö after o
+        {"őz", "öz", 1, false},                                // ő after ö at the second level
+        {"ütő", "uzsonna", 1, false},                          // ü after u
+        {"zsák", "zuhany", 1, false},                          // zs after z
+        {"kassza", "kasza", 1, false},                         // ssz = sz + sz
+        {"nyúl", "nulla", 1, false},                           // ny after n
+        {"Alma", "alma", 1, false},                            // case decides last, lower first
+        {"Alma", "alma", 0, true},                             // ... and not at all without case
+        {"ÁRVÍZ", "árvíz", 0, true},   {"12", "A", -1, false}, // digits before letters
+        {" x", "0", -1, false},                                // blanks before digits
+        {"čaša", "casa", 1, false}, // other accents sort with their letter
         {"abc", "abc", 0, false},
     };
     for (const auto& c : cases) {
@@ -86,7 +83,8 @@ TEST(Collate, HungarianAlphabet) {
 TEST_F(PartsTest, FieldsDefaultsRequiredAndCapacity) {
     auto t = handle("arlista");
     t->open();
-    EXPECT_EQ(t->fieldNames(), (std::vector<std::string>{"BSNR", "BEZEICHN", "PE", "PREIS", "Grupp"}));
+    EXPECT_EQ(t->fieldNames(),
+              (std::vector<std::string>{"BSNR", "BEZEICHN", "PE", "PREIS", "Grupp"}));
     t->append();
     EXPECT_EQ(t->fieldByName("BEZEICHN").asString(), "Magyar");
     EXPECT_EQ(t->fieldByName("pe").asInteger(), 1); // names match without case
@@ -139,7 +137,7 @@ TEST_F(PartsTest, NavigationOrdersAndBookmarks) {
     EXPECT_EQ(t->fieldByName("BSNR").asString(), "200"); // not found: no move
     t->findNearest({Value("b")});
     EXPECT_EQ(t->fieldByName("BEZEICHN").asString(), "Csavar"); // "b" < "Cs" (c < cs)
-    t->findNearest({Value("zsz")}); // zs is the last letter
+    t->findNearest({Value("zsz")});                             // zs is the last letter
     EXPECT_TRUE(t->eof());
 
     t->setIndexFieldNames("BSNR");
@@ -224,8 +222,12 @@ TEST_F(PartsTest, LookupAndCalculatedFieldsFollowTheirTables) {
     create("osszesit", {{"BSNR", FieldType::Text, 15}, {"Darab", FieldType::Int32, 0, false, 0}},
            {{"bsnrindex", {"BSNR"}, true}});
     auto s = handle("osszesit");
-    s->addLookupField({"Megnevezes", FieldType::Text, 50, {"BSNR"}, {{"", "arlista", {"BSNR"}, "BEZEICHN"}}});
-    s->addLookupField({"WG", FieldType::Text, 2, {"BSNR"},
+    s->addLookupField(
+        {"Megnevezes", FieldType::Text, 50, {"BSNR"}, {{"", "arlista", {"BSNR"}, "BEZEICHN"}}});
+    s->addLookupField({"WG",
+                       FieldType::Text,
+                       2,
+                       {"BSNR"},
                        {{"", "arlista", {"BSNR"}, "Grupp"}, {"", "rabat", {"PG"}, "alias"}}});
     s->addCalcField({"ar", FieldType::Float});
     int calcs = 0;
@@ -261,7 +263,8 @@ TEST_F(PartsTest, LookupAndCalculatedFieldsFollowTheirTables) {
 }
 
 TEST_F(PartsTest, DetailFollowsItsMaster) {
-    create("garnitura", {{"Garkod", FieldType::Int32, 0, true}, {"Modulkod", FieldType::Text, 7, true}},
+    create("garnitura",
+           {{"Garkod", FieldType::Int32, 0, true}, {"Modulkod", FieldType::Text, 7, true}},
            {{"", {"Garkod", "Modulkod"}, true}});
     create("tarolo", {{"Kod", FieldType::Int32}, {"Vezkod", FieldType::Int32, 0, false, 1}});
     auto g = handle("garnitura");
@@ -373,8 +376,9 @@ TEST_F(PartsTest, SuspendedStretchCommitsOnceWhenResumed) {
 TEST_F(PartsTest, EmptyTableAndLocalSql) {
     Query q(session, "q1");
     q.setAlias("diploma");
-    q.setSql("select BSNR, BEZEICHN, PREIS * :szorzo as ertek from arlista "
-             "inner join rabat on arlista.Grupp = rabat.PG where BEZEICHN like :minta order by BSNR");
+    q.setSql(
+        "select BSNR, BEZEICHN, PREIS * :szorzo as ertek from arlista "
+        "inner join rabat on arlista.Grupp = rabat.PG where BEZEICHN like :minta order by BSNR");
     q.setParam(":szorzo", 2.0);
     q.setParam("minta", "%KAPOCS%"); // LIKE ignores case, accented letters too
     q.open();
@@ -424,8 +428,9 @@ TEST_F(StoreTest, ParadoxTableIsReadAndConvertedOnItsFirstChange) {
                                           {"BEZEICHN", FieldType::Text, 50},
                                           {"PE", FieldType::Int16},
                                           {"PREIS", FieldType::Float}};
-    const std::vector<Row> rows = {{Value("200"), Value("Kilincs fehér"), Value(1), Value(12.5)},
-                                   {Value("100"), Value("Ablakszárny ÖŐÜŰ"), Value(10), Value(0.75)}};
+    const std::vector<Row> rows = {
+        {Value("200"), Value("Kilincs fehér"), Value(1), Value(12.5)},
+        {Value("100"), Value("Ablakszárny ÖŐÜŰ"), Value(10), Value(0.75)}};
     paradox::write(dir / "Arlista.db", fields, rows, 1, 1250);
 
     auto t = handle("Arlista", "tblfar");

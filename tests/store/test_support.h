@@ -5,9 +5,8 @@
 #include "store/engine/session.h"
 #include "store/engine/table.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <random>
 #include <string>
 
@@ -15,8 +14,8 @@ namespace testsupport {
 
 inline std::filesystem::path freshDir(const std::string& tag) {
     static std::mt19937_64 rng{std::random_device{}()};
-    auto dir = std::filesystem::temp_directory_path() /
-               ("dirurar-" + tag + "-" + std::to_string(rng()));
+    auto dir =
+        std::filesystem::temp_directory_path() / ("dirurar-" + tag + "-" + std::to_string(rng()));
     std::filesystem::create_directories(dir);
     return dir;
 }
