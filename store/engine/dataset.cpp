@@ -108,6 +108,10 @@ void Field::setValue(const Value& v) {
 DataSet::DataSet(Session& session, std::string name) : session_(session), name_(std::move(name)) {}
 
 DataSet::~DataSet() {
+    // details outlive their master only unlinked
+    for (Table* d : std::vector<Table*>(details_)) {
+        d->masterDestroyed();
+    }
     if (store_) {
         store_->removeListener(this);
     }
@@ -559,17 +563,19 @@ void DataSet::rowDeleted(uint32_t slot) {
     notifyDataSetChanged();
 }
 
+void DataSet::tableAboutToReload() {
+    reloadRowid_ = (curSlot_ != kNoSlot && curSlot_ < store_->slotCount()) ? store_->rowid(curSlot_) : 0;
+}
+
 void DataSet::tableReset() {
     storeReset();
     viewValid_ = false;
-    if (store_ && curSlot_ != kNoSlot) {
-        curSlot_ = kNoSlot; // the rows were reread: positions are renumbered
-    }
-    if (state_ == DataSetState::Edit) {
-        state_ = DataSetState::Browse;
-        buffer_.clear();
-        modified_ = false;
-    }
+    // rows reread from the file keep their rowids; otherwise the position is gone
+    curSlot_ = reloadRowid_ != 0 ? store_->slotOfRowid(reloadRowid_) : kNoSlot;
+    reloadRowid_ = 0;
+    calcStamp_ = 0;
+    // An edit in progress is kept: its post writes over the reread record, or fails when
+    // that record is gone.
     notifyDataSetChanged();
 }
 
@@ -971,6 +977,17 @@ void DataSet::gotoSlot(uint32_t slot) {
     notifyDetails();
 }
 
+bool DataSet::onRecord() {
+    if (viewValid_) {
+        return !view_.empty() && curSlot_ != kNoSlot;
+    }
+    if (curSlot_ != kNoSlot && curSlot_ < store_->slotCount() && store_->live(curSlot_)) {
+        return true; // the cursor stands on a live record: no need to work out the view
+    }
+    ensureView();
+    return !view_.empty();
+}
+
 bool DataSet::visible(uint32_t slot) {
     return inRange(slot) && passesFilter(slot);
 }
@@ -1085,6 +1102,10 @@ void DataSet::computeCalc() {
 
 Value DataSet::readField(const Field& f) {
     checkActive();
+    if (!activeIsOther_ && state_ == DataSetState::Browse && curSlot_ != kNoSlot &&
+        (curSlot_ >= store_->slotCount() || !store_->live(curSlot_))) {
+        ensureView(); // the record went away: the cursor stands on the one after it
+    }
     switch (f.kind_) {
     case FieldKind::Data: {
         const Row* r = activeRow();
@@ -1209,9 +1230,8 @@ void DataSet::edit() {
     if (state_ == DataSetState::Edit || state_ == DataSetState::Insert) {
         return;
     }
-    ensureView();
-    if (view_.empty()) {
-        insert();
+    if (!onRecord()) {
+        insert(); // editing an empty table starts a new record
         return;
     }
     checkBrowseMode();
@@ -1354,8 +1374,7 @@ void DataSet::deleteRecord() {
         cancel();
         return;
     }
-    ensureView();
-    if (view_.empty()) {
+    if (!onRecord()) {
         throw EngineError(errc::EmptyDataSet,
                           name_ + ": Cannot perform this operation on an empty dataset");
     }
@@ -1370,8 +1389,8 @@ void DataSet::deleteRecord() {
             store_->remove(curSlot_);
         },
         onDeleteError);
-    ensureView();
-    bof_ = eof_ = view_.empty();
+    // the cursor goes on to the next record (worked out when next needed)
+    bof_ = eof_ = viewValid_ ? view_.empty() : store_->liveCount() == 0;
     notifyDataSetChanged();
     doEvent(afterDelete);
     doEvent(afterScroll);
@@ -1380,15 +1399,8 @@ void DataSet::deleteRecord() {
 
 void DataSet::refresh() {
     checkBrowseMode();
-    store_->reloadIfChanged();
-    const Bookmark keep = curSlot_ == kNoSlot ? 0 : store_->rowid(curSlot_);
+    store_->reloadIfChanged(); // another program's changes; the current record is kept
     viewValid_ = false;
-    if (keep != 0) {
-        const uint32_t s = store_->slotOfRowid(keep);
-        if (s != kNoSlot) {
-            curSlot_ = s;
-        }
-    }
     calcStamp_ = 0;
     ensureView();
     if (view_.empty()) {

@@ -271,6 +271,8 @@ protected:
     void gotoSlot(uint32_t slot);
     // the record is within the master range and passes the filter
     bool visible(uint32_t slot);
+    // the cursor stands on a record (the table, as the handle sees it, is not empty)
+    bool onRecord();
     bool inRange(uint32_t slot);
     // the table's rows were renumbered (emptied, reread, restructured)
     virtual void storeReset() {}
@@ -279,6 +281,7 @@ protected:
     void rowInserted(uint32_t slot) override;
     void rowUpdated(uint32_t slot, const Row& before) override;
     void rowDeleted(uint32_t slot) override;
+    void tableAboutToReload() override;
     void tableReset() override;
 
     Session& session_;
@@ -328,6 +331,7 @@ private:
     int pos_ = -1;
     uint32_t curSlot_ = kNoSlot;
     uint32_t slotBeforeInsert_ = kNoSlot;
+    int64_t reloadRowid_ = 0; // the current record while the table is reread
     bool bof_ = true;
     bool eof_ = true;
     bool filtered_ = false;

@@ -247,6 +247,9 @@ bool SharedTable::reloadIfChanged() {
     if (v == dataVersion_) {
         return false;
     }
+    for (auto* l : std::vector<TableListener*>(listeners_)) {
+        l->tableAboutToReload();
+    }
     load();
     for (auto* l : std::vector<TableListener*>(listeners_)) {
         l->tableReset();

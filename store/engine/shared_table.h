@@ -76,6 +76,8 @@ public:
     virtual void rowInserted(uint32_t slot) = 0;
     virtual void rowUpdated(uint32_t slot, const Row& before) = 0;
     virtual void rowDeleted(uint32_t slot) = 0;
+    // the rows are about to be reread from the file (positions can be kept by rowid)
+    virtual void tableAboutToReload() {}
     // every row may have changed: emptied, reloaded from the file, restructured
     virtual void tableReset() = 0;
 };

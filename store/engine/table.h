@@ -39,6 +39,8 @@ public:
     const std::string& masterFields() const { return masterFields_; }
     // Called by the master when its current record moved or changed.
     void masterChanged();
+    // Called by the master when it goes away.
+    void masterDestroyed() { master_ = nullptr; }
 
     // ---- search on the current index ----
     bool findKey(const std::vector<Value>& values);

@@ -405,7 +405,11 @@ TEST_F(StoreTest, AliasesAndTableFileNames) {
     const auto params = s.aliasParams("diploma");
     ASSERT_FALSE(params.empty());
     EXPECT_EQ(params[0], "PATH=" + (dir / "prog" / "adatok").string());
+    // the program cuts its folders from it: the last six characters are the data folder, the
+    // rest after "PATH=" is the program directory with its separator
     EXPECT_EQ(params[0].substr(params[0].size() - 6), "adatok");
+    EXPECT_EQ(params[0].substr(5, params[0].size() - 11),
+              (dir / "prog").string() + std::string(1, std::filesystem::path::preferred_separator));
     EXPECT_THROW(s.aliasParams("nincs"), EngineError);
 
     TableSchema sc;

@@ -187,3 +187,42 @@ TEST_F(ProcessTest, KilledStretchLosesOnlyItsUncommittedPart) {
     t->last();
     EXPECT_EQ(t->fieldByName("Szel").asInteger(), rows);
 }
+
+TEST_F(ProcessTest, RefreshShowsAnotherProgramsChanges) {
+    auto t = handle("naplo");
+    t->open();
+    add(*t, {{"Szel", 1}});
+    add(*t, {{"Szel", 2}});
+    ASSERT_TRUE(t->findKey({Value(2)}));
+    const pid_t pid = child([&](Session& s) {
+        Table x(s, "x");
+        x.setAlias("diploma");
+        x.setTableName("naplo.db");
+        x.open();
+        add(x, {{"Szel", 3}});
+        x.first();
+        x.edit();
+        x.fieldByName("Tpus").setAsString("másik program");
+        x.post();
+        return 0;
+    });
+    ASSERT_EQ(waitFor(pid), 0);
+    t->refresh();
+    EXPECT_EQ(t->recordCount(), 3);
+    EXPECT_EQ(t->fieldByName("Szel").asInteger(), 2); // still on its record
+    t->first();
+    EXPECT_EQ(t->fieldByName("Tpus").asString(), "másik program");
+    // a write made with the old rows in memory first takes up the other program's rows
+    const pid_t other = child([&](Session& s) {
+        Table x(s, "x");
+        x.setAlias("diploma");
+        x.setTableName("naplo.db");
+        x.open();
+        add(x, {{"Szel", 4}});
+        return 0;
+    });
+    ASSERT_EQ(waitFor(other), 0);
+    t->append();
+    t->fieldByName("Szel").setAsInteger(4);
+    EXPECT_THROW(t->post(), EngineError); // key violation against the row written meanwhile
+}
