@@ -145,6 +145,19 @@ void DataSet::addCalcField(CalcDef def) {
     calcs_.push_back(std::move(def));
 }
 
+void DataSet::setLookupResultField(const std::string& lookupName, const std::string& resultField) {
+    if (active()) {
+        throw EngineError(errc::BadState, name_ + ": fields are declared before opening");
+    }
+    for (auto& l : lookups_) {
+        if (equalsNoCase(l.name, lookupName) && !l.steps.empty()) {
+            l.steps.back().resultField = resultField;
+            return;
+        }
+    }
+    throw EngineError(errc::NoSuchField, name_ + ": Field '" + lookupName + "' not found");
+}
+
 const TableSchema& DataSet::schema() const {
     checkActive();
     return store_->schema();

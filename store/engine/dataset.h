@@ -158,6 +158,9 @@ public:
     void declareField(FieldDecl decl);
     void addLookupField(LookupDef def);
     void addCalcField(CalcDef def);
+    // Switches the field a lookup shows (its last step's result), while closed: the language
+    // setting chooses which name column of the price list a list shows.
+    void setLookupResultField(const std::string& lookupName, const std::string& resultField);
     const std::vector<FieldDecl>& declaredFields() const { return decls_; }
 
     // ---- fields ----
