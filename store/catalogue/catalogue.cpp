@@ -239,6 +239,36 @@ std::vector<TableEntry> buildTables() {
     t.push_back(table("fix.db", "import", {text("bsnr", 15), flt("Fpreis", false, 0.0)},
                       {primary("bsnrindex", {"bsnr"})}));
 
+    // ---- tables an import makes from a workbook, with the layout the program reads ----
+    auto imported = [&](TableEntry e) {
+        e.importTable = true;
+        e.schema.indexes.clear();
+        t.push_back(std::move(e));
+    };
+    for (const auto& [live, copy] : std::vector<std::pair<const char*, const char*>>{
+             {"modul.DB", "modul1.DB"},
+             {"modulnev.db", "modulnev1.DB"},
+             {"garnitura.DB", "garnitur1.DB"},
+             {"tipus.DB", "tipus1.DB"},
+             {"Profil.db", "Profil1.db"},
+             {"csoport.db", "csoport1.db"},
+             {"rabat.db", "rabat1.db"}}) {
+        for (const auto& e : t) {
+            if (e.file == live) {
+                TableEntry c = e;
+                c.file = copy;
+                c.schema.tableName = fs::path(copy).stem().string();
+                imported(std::move(c));
+                break;
+            }
+        }
+    }
+    imported(table("vevo1.db", "diploma",
+                   {text("vevokod", 8), text("vevonev", 40), text("varos", 15), text("isz", 8),
+                    text("utca", 30)}));
+    imported(table("ar.db", "preis", {text("BSNR", 15), flt("ar"), i32("grupp")}));
+    imported(table("suly.db", "preis", {text("BSNR", 15), flt("suly")}));
+
     // ---- pristine copies of the working tables (no index: the repair adds it) ----
     t.push_back(table("osszesit.db", "ment", summaryFields(true)));
     t.push_back(table("reszosszesit.db", "ment", summaryFields(false)));
@@ -643,6 +673,9 @@ void applyDefinition(Table& t, const HandleDef& def) {
 std::vector<fs::path> createMissingTables(Session& session, const fs::path& programDir) {
     std::vector<fs::path> made;
     for (const auto& e : tables()) {
+        if (e.importTable) {
+            continue;
+        }
         const std::string sub = e.folder == "diploma" ? "adatok" : e.folder;
         const fs::path dir = programDir / sub;
         fs::create_directories(dir);

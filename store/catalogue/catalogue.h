@@ -20,6 +20,9 @@ struct TableEntry {
     std::string file; // file name as the program spells it: "tipus.DB"
     std::string folder;
     TableSchema schema;
+    // Made by an import from a workbook (the copy engine creates it with the sheet's columns);
+    // the layout here is the one the program reads from it. Not created with the others.
+    bool importTable = false;
 };
 
 // The tables of the data folder, the work tables of the price-list folder, the templates and
