@@ -22,6 +22,7 @@
 #include <QProgressBar>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -318,6 +319,20 @@ void TFrmvasalatok::changeEvent(QEvent* e) {
     if (e->type() == QEvent::ActivationChange && isActiveWindow() && !activated_) {
         activated_ = true;
         activate();
+    }
+}
+
+void TFrmvasalatok::showEvent(QShowEvent* e) {
+    QMainWindow::showEvent(e);
+    // a desktop without a window manager never activates the window: the first showing
+    // then stands for the first activation
+    if (!activated_) {
+        QTimer::singleShot(0, this, [this] {
+            if (!activated_) {
+                activated_ = true;
+                activate();
+            }
+        });
     }
 }
 

@@ -16,7 +16,6 @@ if [ ! -f "$demo/aliases.ini" ]; then
     ./build/setup/dirurar-setup "$demo"
 fi
 
-if [ -x build/app/dirurar ]; then
-    exec ./build/app/dirurar --install "$demo"
-fi
-echo "The demo installation is in $demo (the main window is not built yet)."
+echo "Starting dirurar on the demo installation in $demo"
+cd "$demo"
+exec "$OLDPWD/build/app/dirurar"
