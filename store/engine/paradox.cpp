@@ -1111,7 +1111,15 @@ void write(const std::filesystem::path& file, const std::vector<FieldDef>& field
     } guard{temp};
 
     {
+#ifdef _WIN32
         FilePtr out = openFile(temp, true);
+#else
+        // pxlib rewrites the table header after every record; done on a file that costs a
+        // round of seeks and reads per record. The table is made in memory and written out
+        // in one piece.
+        std::vector<char> image(rows.size() * (recordSize + 8) * 2 + (size_t{1} << 20));
+        FilePtr out(fmemopen(image.data(), image.size(), "w+"));
+#endif
         if (!out)
             fail(errc::Io, file, std::strerror(errno));
         PxMessages messages;
@@ -1178,6 +1186,22 @@ void write(const std::filesystem::path& file, const std::vector<FieldDef>& field
             fail(errc::Io, file, pxReason(messages, "table cannot be written"));
         if (std::fflush(out.get()) != 0 || std::ferror(out.get()))
             fail(errc::Io, file, std::strerror(errno));
+#ifndef _WIN32
+        if (std::fseek(out.get(), 0, SEEK_END) != 0)
+            fail(errc::Io, file, std::strerror(errno));
+        const long length = std::ftell(out.get());
+        if (length < 0 || static_cast<size_t>(length) >= image.size())
+            fail(errc::Io, file, "the table did not fit its buffer");
+        FilePtr disk = openFile(temp, true);
+        if (!disk || std::fwrite(image.data(), 1, static_cast<size_t>(length), disk.get()) !=
+                         static_cast<size_t>(length))
+            fail(errc::Io, file, std::strerror(errno));
+        if (std::fflush(disk.get()) != 0)
+            fail(errc::Io, file, std::strerror(errno));
+        std::FILE* rawDisk = disk.release();
+        if (std::fclose(rawDisk) != 0)
+            fail(errc::Io, file, std::strerror(errno));
+#endif
         std::FILE* raw = out.release();
         if (std::fclose(raw) != 0)
             fail(errc::Io, file, std::strerror(errno));
