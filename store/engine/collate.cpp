@@ -302,29 +302,13 @@ private:
     Element pendingElement_;
 };
 
-// Quick path: both texts plain ASCII without letters that could start a digraph; the order is
-// then a byte order with the three levels folded in.
-bool simpleAscii(std::string_view s) {
-    for (char c : s) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u >= 0x80) {
-            return false;
-        }
-        switch (u | 0x20) {
-        case 'c':
-        case 'd':
-        case 'g':
-        case 'l':
-        case 'n':
-        case 's':
-        case 't':
-        case 'z':
-            return false;
-        default:
-            break;
-        }
+bool digraphLetter(unsigned char c) {
+    switch (c | 0x20) {
+    case 'c': case 'd': case 'g': case 'l': case 'n': case 's': case 't': case 'z':
+        return true;
+    default:
+        return false;
     }
-    return true;
 }
 
 uint32_t asciiPrimary(unsigned char c) {
@@ -346,35 +330,7 @@ int sign(int64_t d) {
 
 } // namespace
 
-int collate(std::string_view a, std::string_view b, bool caseInsensitive) {
-    if (a == b) {
-        return 0;
-    }
-    if (simpleAscii(a) && simpleAscii(b)) {
-        int tertiary = 0;
-        const size_t n = std::min(a.size(), b.size());
-        for (size_t i = 0; i < n; ++i) {
-            const auto ca = static_cast<unsigned char>(a[i]);
-            const auto cb = static_cast<unsigned char>(b[i]);
-            if (ca == cb) {
-                continue;
-            }
-            const uint32_t pa = asciiPrimary(ca);
-            const uint32_t pb = asciiPrimary(cb);
-            if (pa != pb) {
-                return pa < pb ? -1 : 1;
-            }
-            if (tertiary == 0) {
-                // same letter, different case: lower case first
-                tertiary = (ca >= 'a') ? -1 : 1;
-            }
-        }
-        if (a.size() != b.size()) {
-            return a.size() < b.size() ? -1 : 1;
-        }
-        return caseInsensitive ? 0 : tertiary;
-    }
-
+int collateElements(std::string_view a, std::string_view b, bool caseInsensitive) {
     Elements ea(a);
     Elements eb(b);
     int secondary = 0;
@@ -404,6 +360,39 @@ int collate(std::string_view a, std::string_view b, bool caseInsensitive) {
         return secondary;
     }
     return caseInsensitive ? 0 : tertiary;
+}
+
+int collate(std::string_view a, std::string_view b, bool caseInsensitive) {
+    if (a == b) {
+        return 0;
+    }
+    // Quick path. Equal leading bytes tokenise alike, so the order is decided where the texts
+    // first differ: one being the start of the other puts the shorter first (a digraph formed
+    // by the longer one's next letter still sorts after the single letter); two plain
+    // characters of different letters decide by their letters, as a digraph sorts right
+    // after its first letter — unless a digraph could start just before the difference.
+    const size_t n = std::min(a.size(), b.size());
+    size_t i = 0;
+    while (i < n && a[i] == b[i]) {
+        ++i;
+    }
+    if (i == n) {
+        return a.size() < b.size() ? -1 : 1;
+    }
+    const auto ca = static_cast<unsigned char>(a[i]);
+    const auto cb = static_cast<unsigned char>(b[i]);
+    const bool plainContext = ca < 0x80 && cb < 0x80 &&
+                              (i < 1 || !digraphLetter(static_cast<unsigned char>(a[i - 1]))) &&
+                              (i < 2 || !digraphLetter(static_cast<unsigned char>(a[i - 2])));
+    if (plainContext) {
+        const uint32_t pa = asciiPrimary(ca);
+        const uint32_t pb = asciiPrimary(cb);
+        if (pa != pb) {
+            return pa < pb ? -1 : 1;
+        }
+    }
+
+    return collateElements(a, b, caseInsensitive);
 }
 
 } // namespace store

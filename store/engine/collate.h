@@ -17,5 +17,7 @@ namespace store {
 
 // < 0, 0, > 0 as a before, equal to, or after b.
 int collate(std::string_view a, std::string_view b, bool caseInsensitive);
+// The same order worked out element by element, without the quick path (for tests).
+int collateElements(std::string_view a, std::string_view b, bool caseInsensitive);
 
 } // namespace store

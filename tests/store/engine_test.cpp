@@ -5,6 +5,7 @@
 #include "test_support.h"
 
 #include <fstream>
+#include <random>
 #include <sqlite3.h>
 
 using namespace store;
@@ -459,4 +460,30 @@ TEST_F(StoreTest, ParadoxTableIsReadAndConvertedOnItsFirstChange) {
     EXPECT_DOUBLE_EQ(again->fieldByName("PREIS").asFloat(), 13.0);
     EXPECT_EQ(again->recordCount(), 2);
     EXPECT_EQ(again->schema().primaryIndex()->name, "BSNRindex");
+}
+
+TEST(Collate, QuickPathAgreesWithTheFullOrder) {
+    // texts made of the characters where the quick path must hand over: digraph letters,
+    // accents, case, digits and blanks
+    const std::vector<std::string> pieces = {"c", "s", "z", "d", "g", "y", "n", "a", "á", "o",
+                                             "ö", "ő", "A", "S", "Z", "1", "9", " ", "-", "t"};
+    std::mt19937 rng(11);
+    auto text = [&] {
+        std::string s;
+        const int len = static_cast<int>(rng() % 6);
+        for (int i = 0; i < len; ++i) {
+            s += pieces[rng() % pieces.size()];
+        }
+        return s;
+    };
+    for (int k = 0; k < 20000; ++k) {
+        const std::string a = text();
+        const std::string b = text();
+        for (bool ci : {false, true}) {
+            const int fast = collate(a, b, ci);
+            const int full = collateElements(a, b, ci);
+            ASSERT_EQ((fast > 0) - (fast < 0), (full > 0) - (full < 0))
+                << "'" << a << "' vs '" << b << "' ci=" << ci;
+        }
+    }
 }
