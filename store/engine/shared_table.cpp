@@ -400,23 +400,38 @@ void SharedTable::indexErase(uint32_t slot) {
     }
 }
 
-void SharedTable::checkUnique(const Row& row, uint32_t self) const {
+void SharedTable::checkUnique(const Row& row, uint32_t self,
+                              std::vector<OrderedIndex::Set::const_iterator>* places) const {
+    if (places) {
+        places->clear();
+    }
+    std::vector<Value> key;
     for (const auto& ix : indexes_) {
         const IndexDef* current = schema_.findIndex(ix->def().name);
-        if (!ix->def().isUnique() || !current || current->fields != ix->def().fields) {
-            continue; // an index the table no longer has
-        }
-        std::vector<Value> key;
+        const bool checked =
+            ix->def().isUnique() && current && current->fields == ix->def().fields;
+        key.clear();
         for (int c : ix->columns()) {
             key.push_back(row[static_cast<size_t>(c)]);
         }
-        KeyProbe p{key.data(), key.size()};
+        const KeyProbe p{key.data(), key.size()};
+        if (!checked) {
+            // an index the table no longer has, or one that allows repeats: the new row goes
+            // after the rows of its key
+            if (places) {
+                places->push_back(ix->set().upper_bound(p));
+            }
+            continue;
+        }
         auto it = ix->set().lower_bound(p);
+        if (places) {
+            places->push_back(it);
+        }
         for (; it != ix->set().end() && ix->compareToProbe(*it, p) == 0; ++it) {
             if (*it != self) {
                 throw EngineError(errc::KeyViolation, "Key violation in " +
-                                                          path_.filename().string() + " (index " +
-                                                          ix->def().name + ")");
+                                                          path_.filename().string() +
+                                                          " (index " + ix->def().name + ")");
             }
         }
     }
@@ -472,7 +487,8 @@ void SharedTable::openTransactionIfGrouped() {
 uint32_t SharedTable::insert(Row row) {
     ensureWritable();
     row.resize(schema_.fields.size());
-    checkUnique(row, kNoSlot);
+    std::vector<OrderedIndex::Set::const_iterator> places;
+    checkUnique(row, kNoSlot, &places);
     TableFile::Tx tx(*file_);
     for (size_t i = 0; i < schema_.fields.size(); ++i) {
         if (schema_.fields[i].type == FieldType::AutoInc) {
@@ -495,7 +511,10 @@ uint32_t SharedTable::insert(Row row) {
     slots_.push_back(Slot{rowid, std::move(row), true});
     byRowid_.emplace(rowid, slot);
     ++liveCount_;
-    indexInsert(slot);
+    // the searches of the key check told where the row goes in each index
+    for (size_t i = 0; i < indexes_.size(); ++i) {
+        indexes_[i]->set().insert(places[i], slot);
+    }
     bump();
     for (auto* l : std::vector<TableListener*>(listeners_)) {
         l->rowInserted(slot);
@@ -509,7 +528,7 @@ void SharedTable::update(uint32_t slot, Row row) {
     if (slot >= slots_.size() || !slots_[slot].live) {
         throw EngineError(errc::BadState, "Record has been deleted");
     }
-    checkUnique(row, slot);
+    checkUnique(row, slot, nullptr);
     file_->update(slots_[slot].rowid, row);
     indexErase(slot);
     Row before = std::move(slots_[slot].values);

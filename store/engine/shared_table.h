@@ -144,7 +144,10 @@ private:
     void load();
     void loadParadox();
     void ensureWritable();
-    void checkUnique(const Row& row, uint32_t self) const;
+    // Refuses a row that repeats the key of a unique index; `places` receives, per index,
+    // where a new row with these values goes.
+    void checkUnique(const Row& row, uint32_t self,
+                     std::vector<OrderedIndex::Set::const_iterator>* places) const;
     void checkReferences(uint32_t slot);
     void openTransactionIfGrouped();
     void bump();

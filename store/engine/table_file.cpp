@@ -47,12 +47,16 @@ std::string joinFields(const std::vector<std::string>& f) {
     return s;
 }
 
+const Value kNull;
+
+// Texts are bound without a copy: every statement is stepped while its row is alive, and
+// every parameter is bound again before the next step.
 void bindValue(sqlite3_stmt* st, int param, const Value& v, FieldType type) {
     if (v.isNull()) {
         sqlite3_bind_null(st, param);
     } else if (v.isText()) {
         sqlite3_bind_text(st, param, v.textValue().data(), static_cast<int>(v.textValue().size()),
-                          SQLITE_TRANSIENT);
+                          SQLITE_STATIC);
     } else if (v.isFloat()) {
         sqlite3_bind_double(st, param, v.floatValue());
     } else if (type == FieldType::Date) {
@@ -260,7 +264,7 @@ void TableFile::createWithRows(const fs::path& file, const TableSchema& schema,
                 sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr);
                 for (const auto& r : rows) {
                     for (size_t i = 0; i < schema.fields.size(); ++i) {
-                        bindValue(st, static_cast<int>(i) + 1, i < r.size() ? r[i] : Value(),
+                        bindValue(st, static_cast<int>(i) + 1, i < r.size() ? r[i] : kNull,
                                   schema.fields[i].type);
                     }
                     const int rc = sqlite3_step(st);
@@ -328,6 +332,7 @@ sqlite3_stmt* TableFile::prepare(const std::string& sql) {
 void TableFile::step(sqlite3_stmt* st, const char* what) {
     const int rc = sqlite3_step(st);
     sqlite3_reset(st);
+    sqlite3_clear_bindings(st); // no parameter keeps pointing at a row that goes away
     if (rc != SQLITE_DONE && rc != SQLITE_ROW) {
         fail(what, errc::Io);
     }
@@ -420,7 +425,7 @@ void TableFile::loadRows(const std::function<void(int64_t, Row&&)>& sink) {
 
 void TableFile::bindRow(sqlite3_stmt* st, const Row& row, int firstParam) {
     for (size_t i = 0; i < schema_.fields.size(); ++i) {
-        bindValue(st, firstParam + static_cast<int>(i), i < row.size() ? row[i] : Value(),
+        bindValue(st, firstParam + static_cast<int>(i), i < row.size() ? row[i] : kNull,
                   schema_.fields[i].type);
     }
 }

@@ -217,6 +217,10 @@ Value coerce(const Value& v, FieldType type, int size) {
     }
     switch (type) {
     case FieldType::Text: {
+        const int cap = size > 0 ? size : 20;
+        if (v.isText() && !v.textValue().empty() && v.textValue().size() <= static_cast<size_t>(cap)) {
+            return v; // fits: no character can be over the capacity
+        }
         std::string s;
         if (v.isText()) {
             s = v.textValue();
