@@ -4,6 +4,7 @@
 #include "app/jpeg.h"
 #include "store/format/format.h"
 #include "store/tdm.h"
+#include "ui/qt_messages.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -89,12 +90,7 @@ void TFrmvasalatok::showMessage(const std::string& text) {
         messageSink(text);
         return;
     }
-    QString t = q(text);
-    t.replace("\r\n", "\n").replace('\r', '\n');
-    QMessageBox box(QMessageBox::Information, QApplication::applicationName(), t,
-                    QMessageBox::Ok, this);
-    box.button(QMessageBox::Ok)->setText("OK");
-    box.exec();
+    ui::defaultMessages().showMessage(text);
 }
 
 Registry* TFrmvasalatok::Regnyitas() {

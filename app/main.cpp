@@ -2,6 +2,7 @@
 #include "app/TFrmvasalatok.h"
 #include "app/platform/single_instance.h"
 #include "app/startup.h"
+#include "ui/qt_messages.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -27,6 +28,9 @@ int main(int argc, char** argv) {
         session.loadAliases(*home / "aliases.ini");
         app::Startup startup(session);
         startup.run();
+        // the program's messages have the main window as their parent
+        static ui::QtMessages messages(startup.mainWindow(), "Dirurar");
+        ui::setDefaultMessages(&messages);
         startup.mainWindow()->show();
         return QApplication::exec();
     } catch (const std::exception& e) {

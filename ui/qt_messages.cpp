@@ -8,6 +8,17 @@
 
 namespace ui {
 
+namespace {
+// The program's messages break their lines with CR (as "\r" in the texts); a box shows them
+// as line breaks.
+QString boxText(const std::string& text) {
+    QString t = QString::fromStdString(text);
+    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return t;
+}
+} // namespace
+
 const char* const QtMessages::kInformation = "Információ";
 const char* const QtMessages::kWarning = "Figyelem";
 const char* const QtMessages::kError = "Hiba";
@@ -59,29 +70,29 @@ QWidget* QtMessages::parentWidget() const {
 
 void QtMessages::showMessage(const std::string& text) {
     const QString caption = title_.isEmpty() ? QApplication::applicationDisplayName() : title_;
-    box(parentWidget(), QMessageBox::NoIcon, caption, qs(text), Buttons::Ok);
+    box(parentWidget(), QMessageBox::NoIcon, caption, boxText(text), Buttons::Ok);
 }
 
 void QtMessages::information(const std::string& text) {
-    box(parentWidget(), QMessageBox::Information, QString::fromUtf8(kInformation), qs(text),
+    box(parentWidget(), QMessageBox::Information, QString::fromUtf8(kInformation), boxText(text),
         Buttons::Ok);
 }
 
 void QtMessages::warning(const std::string& text) {
-    box(parentWidget(), QMessageBox::Warning, QString::fromUtf8(kWarning), qs(text), Buttons::Ok);
+    box(parentWidget(), QMessageBox::Warning, QString::fromUtf8(kWarning), boxText(text), Buttons::Ok);
 }
 
 void QtMessages::error(const std::string& text) {
-    box(parentWidget(), QMessageBox::Critical, QString::fromUtf8(kError), qs(text), Buttons::Ok);
+    box(parentWidget(), QMessageBox::Critical, QString::fromUtf8(kError), boxText(text), Buttons::Ok);
 }
 
 bool QtMessages::yesNo(const std::string& text) {
-    return box(parentWidget(), QMessageBox::Question, QString::fromUtf8(kConfirm), qs(text),
+    return box(parentWidget(), QMessageBox::Question, QString::fromUtf8(kConfirm), boxText(text),
                Buttons::YesNo);
 }
 
 bool QtMessages::okCancel(const std::string& text) {
-    return box(parentWidget(), QMessageBox::Question, QString::fromUtf8(kConfirm), qs(text),
+    return box(parentWidget(), QMessageBox::Question, QString::fromUtf8(kConfirm), boxText(text),
                Buttons::OkCancel);
 }
 
@@ -90,7 +101,7 @@ std::optional<std::string> QtMessages::entry(const std::string& caption, const s
     QInputDialog dlg(parentWidget());
     dlg.setInputMode(QInputDialog::TextInput);
     dlg.setWindowTitle(qs(caption));
-    dlg.setLabelText(qs(prompt));
+    dlg.setLabelText(boxText(prompt));
     dlg.setTextValue(qs(defaultValue));
     dlg.setTextEchoMode(password ? QLineEdit::Password : QLineEdit::Normal);
     dlg.setOkButtonText(QStringLiteral("OK"));

@@ -161,3 +161,16 @@ TEST_F(AppCoreTest, PartUsageAndProfileLoading) {
     dm.Tblprofil.next();
     EXPECT_EQ(dm.Tblprofil.fieldByName("ACTUAL").asString(), "régi"); // unchanged
 }
+
+TEST_F(AppCoreTest, DownloadAndCopyLeaveNoHalfFiles) {
+    writeBytes(dir / "src.txt", 1000);
+    EXPECT_TRUE(Letoltes("file://" + (dir / "src.txt").string(), dir / "got.txt"));
+    EXPECT_EQ(fs::file_size(dir / "got.txt"), 1000u);
+    EXPECT_FALSE(Letoltes("file://" + (dir / "nincs.txt").string(), dir / "none.txt"));
+    EXPECT_FALSE(fs::exists(dir / "none.txt"));
+    EXPECT_FALSE(fs::exists(dir / "none.txt.part"));
+    EXPECT_TRUE(Filemasolas(dir / "src.txt", dir / "copy.txt"));
+    EXPECT_EQ(fs::file_size(dir / "copy.txt"), 1000u);
+    EXPECT_FALSE(Filemasolas(dir / "nincs.txt", dir / "copy.txt"));
+    EXPECT_EQ(fs::file_size(dir / "copy.txt"), 1000u); // the target stays as it was
+}

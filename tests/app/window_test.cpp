@@ -188,6 +188,42 @@ TEST(SingleInstance, SecondCopyEndsAtOnce) {
     EXPECT_TRUE(third.acquired());
 }
 
+TEST_F(ShellTest, TheProgramStartsOnceAndOpensItsMainWindow) {
+    // the real program on the small installation: the first copy runs, a second one ends at
+    // once without a window
+    setenv("XDG_RUNTIME_DIR", testsupport::freshDir("run").c_str(), 1);
+    auto start = [&] {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            if (chdir(dir.c_str()) != 0) {
+                _exit(3);
+            }
+            setenv("QT_QPA_PLATFORM", "offscreen", 1);
+            execl(DIRURAR_PROGRAM, DIRURAR_PROGRAM, static_cast<char*>(nullptr));
+            _exit(4);
+        }
+        return pid;
+    };
+    const pid_t first = start();
+    // the first copy is up when it has written its settings
+    for (int i = 0; i < 100 && !fs::exists(dir / "cfg" / "registry.ini"); ++i) {
+        usleep(50000);
+    }
+    ASSERT_TRUE(fs::exists(dir / "cfg" / "registry.ini"));
+    const pid_t second = start();
+    int status = -1;
+    pid_t done = 0;
+    for (int i = 0; i < 60 && done == 0; ++i) {
+        done = waitpid(second, &status, WNOHANG);
+        usleep(50000);
+    }
+    EXPECT_EQ(done, second) << "the second copy did not end";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(waitpid(first, &status, WNOHANG), 0) << "the first copy ended";
+    kill(first, SIGTERM);
+    waitpid(first, &status, 0);
+}
+
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication a(argc, argv);
