@@ -18,7 +18,7 @@ public:
     DataLink(const DataLink&) = delete;
     DataLink& operator=(const DataLink&) = delete;
 
-    // The handle must outlive the link or be unset first.
+    // A handle that goes away unbinds itself from the link.
     void setDataSet(store::DataSet* ds) {
         if (ds == ds_) {
             return;
@@ -43,6 +43,10 @@ private:
     void recordChanged(store::DataSet&) override { onChange_(Change::Record); }
     void stateChanged(store::DataSet&) override { onChange_(Change::State); }
     void controlsDisabledChanged(store::DataSet&) override { onChange_(Change::ControlsDisabled); }
+    void dataSetDestroyed(store::DataSet&) override {
+        ds_ = nullptr;
+        onChange_(Change::DataSet);
+    }
 
     std::function<void(Change)> onChange_;
     store::DataSet* ds_ = nullptr;

@@ -108,6 +108,9 @@ void Field::setValue(const Value& v) {
 DataSet::DataSet(Session& session, std::string name) : session_(session), name_(std::move(name)) {}
 
 DataSet::~DataSet() {
+    for (auto* o : std::vector<DataSetObserver*>(observers_)) {
+        o->dataSetDestroyed(*this);
+    }
     // details outlive their master only unlinked
     for (Table* d : std::vector<Table*>(details_)) {
         d->masterDestroyed();

@@ -124,6 +124,7 @@ public:
     virtual void recordChanged(DataSet&) {}  // the current record moved or its values changed
     virtual void stateChanged(DataSet&) {}   // open, close, edit, insert, browse
     virtual void controlsDisabledChanged(DataSet&) {}
+    virtual void dataSetDestroyed(DataSet&) {} // the handle goes away: forget it
 };
 
 using Bookmark = int64_t; // 0: none

@@ -177,6 +177,7 @@ void Table::setMasterSource(DataSet* master, const std::string& masterFields) {
     }
     lastRange_.clear();
     if (active()) {
+        invalidateView(); // the range changed with the link
         resetToFirst();
     }
 }

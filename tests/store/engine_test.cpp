@@ -300,6 +300,11 @@ TEST_F(PartsTest, DetailFollowsItsMaster) {
     EXPECT_TRUE(detail->isEmpty());
     EXPECT_TRUE(detail->eof());
     EXPECT_GT(scrolls, 0);
+    // unlinked and linked again while open
+    detail->setMasterSource(nullptr, "");
+    EXPECT_EQ(detail->recordCount(), 4);
+    detail->setMasterSource(tarolo.get(), "Vezkod");
+    EXPECT_TRUE(detail->isEmpty());
 }
 
 TEST_F(PartsTest, DeleteOfAReferencedRecordIsRefused) {
