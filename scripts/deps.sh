@@ -8,6 +8,7 @@ packages=(
     libsqlite3-dev pxlib-dev libfreexl-dev libcurl4-openssl-dev libjpeg-dev
     qt6-base-dev
     libgtest-dev libgmock-dev libbenchmark-dev
+    libreoffice-calc-nogui
     fonts-liberation fonts-liberation2 poppler-utils
 )
 
