@@ -1,6 +1,7 @@
 #include "paradox.h"
 
 #include "errors.h"
+#include "store/format/format.h"
 
 extern "C" {
 #include <paradox.h> // pxlib; its header does not declare C linkage itself
@@ -123,19 +124,6 @@ int textCodePage(int headerCodePage) {
     return headerCodePage == 0 ? 437 : headerCodePage;
 }
 
-void appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 // Recodes bytes of the code page to UTF-8; nullopt when the code page is unknown and the text is
 // not plain ASCII.
 std::optional<std::string> decodeText(std::string_view raw, int codepage) {
@@ -149,7 +137,7 @@ std::optional<std::string> decodeText(std::string_view raw, int codepage) {
         } else if (table == nullptr) {
             return std::nullopt;
         } else {
-            appendUtf8(out, (*table)[b - 0x80]);
+            store::fmt::appendUtf8(out, (*table)[b - 0x80]);
         }
     }
     return out;

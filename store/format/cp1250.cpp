@@ -134,6 +134,8 @@ Decoded decodeAt(std::string_view s, size_t i) {
     return {cp, need + 1};
 }
 
+} // namespace
+
 void appendUtf8(std::string& out, char32_t cp) {
     if (cp < 0x80) {
         out += static_cast<char>(cp);
@@ -151,8 +153,6 @@ void appendUtf8(std::string& out, char32_t cp) {
         out += static_cast<char>(0x80 | (cp & 0x3F));
     }
 }
-
-} // namespace
 
 std::string utf8ToCp1250(std::string_view utf8, char replacement) {
     const ReverseTable& table = reverseTable();

@@ -141,6 +141,8 @@ std::string utf8ToCp1250(std::string_view utf8, char replacement = '?');
 // Windows-1250 to UTF-8; the five bytes the code page leaves undefined (0x81 0x83 0x88 0x90
 // 0x98) become U+FFFD.
 std::string cp1250ToUtf8(std::string_view bytes);
+// Appends one character (a code point) to a UTF-8 text.
+void appendUtf8(std::string& out, char32_t cp);
 
 // ---------------------------------------------------------------------------------------------
 // Text files of the exports

@@ -1,6 +1,7 @@
 #include "store/sheet/cfb.h"
 
 #include "store/engine/schema.h"
+#include "store/format/format.h"
 #include "store/sheet/bytes.h"
 #include "store/sheet/workbook.h"
 
@@ -54,26 +55,6 @@ std::u16string toUtf16(std::string_view s) {
     return out;
 }
 
-namespace {
-void appendUtf8(std::string& out, uint32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-} // namespace
-
 std::string fromUtf16(std::u16string_view u) {
     std::string out;
     out.reserve(u.size());
@@ -86,7 +67,7 @@ std::string fromUtf16(std::u16string_view u) {
         } else if (cp >= 0xD800 && cp <= 0xDFFF) {
             cp = 0xFFFD;
         }
-        appendUtf8(out, cp);
+        fmt::appendUtf8(out, static_cast<char32_t>(cp));
     }
     return out;
 }
