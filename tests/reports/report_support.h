@@ -47,6 +47,16 @@ struct Part {
     const char* bsnr2;
 };
 
+// Three parts of a small order: a single piece, a pack of 100, a weight below a gramme.
+inline const std::vector<Part> kParts = {
+    {"201455", "OL-01455", "Olló 600 mm", "Schere 600 mm", "Foarfecă 600 mm", "Makaze 600 mm", 1,
+     14.80, 0.62, "6000201455"},
+    {"400101", "CS-00101", "Csavar 4x35", "Schraube 4x35", "Șurub 4x35", "Šraf 4x35", 100, 0.012,
+     0.003, "6000400101"},
+    {"530612", "ZL-30612", "Gombás zárólemez jobb", "Pilzkopf-Schließstück rechts",
+     "Opritor ciupercă dreapta", "Pečurkasti prihvatnik desno", 1, 1.95, 0.045, "6000530612"},
+};
+
 // The prices of a summary row, computed on reading: ar = P x N x PREIS, ar2 = ar x rate,
 // ear = PREIS, ear2 = ear x rate, gew = P x N x Kpreis (the price list must be open).
 inline void installPrices(store::DataSet& summary, store::DataSet& priceList, double rate) {
