@@ -10,6 +10,13 @@ using testsupport::StoreTest;
 
 namespace {
 
+// Points a handle of a child process at the test's table.
+void onNaplo(Table& t, bool exclusive = false) {
+    t.setAlias("diploma");
+    t.setTableName("naplo.db");
+    t.setExclusive(exclusive);
+}
+
 void put(int fd, int v) {
     if (write(fd, &v, sizeof v) != static_cast<ssize_t>(sizeof v)) {
         _exit(98);
@@ -69,9 +76,7 @@ TEST_F(ProcessTest, ExclusiveOpenKeepsOtherProgramsOut) {
         close(ready[0]);
         close(release[1]);
         Table t(s, "t");
-        t.setAlias("diploma");
-        t.setTableName("naplo.db");
-        t.setExclusive(true);
+        onNaplo(t, true);
         t.open();
         put(ready[1], 1);
         int c = 0;
@@ -99,9 +104,7 @@ TEST_F(ProcessTest, ExclusiveOpenKeepsOtherProgramsOut) {
     // while this process has it open, another cannot take it exclusively, but can share it
     const pid_t other = child([&](Session& s) {
         Table x(s, "x");
-        x.setAlias("diploma");
-        x.setTableName("naplo.db");
-        x.setExclusive(true);
+        onNaplo(x, true);
         try {
             x.open();
             return 1;
@@ -118,8 +121,7 @@ TEST_F(ProcessTest, KilledWriterLeavesEveryReturnedPost) {
     const pid_t pid = child([&](Session& s) -> int {
         close(fds[0]);
         Table t(s, "t");
-        t.setAlias("diploma");
-        t.setTableName("naplo.db");
+        onNaplo(t);
         t.open();
         for (int i = 1;; ++i) {
             t.append();
@@ -156,8 +158,7 @@ TEST_F(ProcessTest, KilledStretchLosesOnlyItsUncommittedPart) {
     const pid_t pid = child([&](Session& s) -> int {
         close(fds[0]);
         Table t(s, "t");
-        t.setAlias("diploma");
-        t.setTableName("naplo.db");
+        onNaplo(t);
         t.open();
         for (int batch = 0;; ++batch) {
             {
@@ -196,8 +197,7 @@ TEST_F(ProcessTest, RefreshShowsAnotherProgramsChanges) {
     ASSERT_TRUE(t->findKey({Value(2)}));
     const pid_t pid = child([&](Session& s) {
         Table x(s, "x");
-        x.setAlias("diploma");
-        x.setTableName("naplo.db");
+        onNaplo(x);
         x.open();
         add(x, {{"Szel", 3}});
         x.first();
@@ -215,8 +215,7 @@ TEST_F(ProcessTest, RefreshShowsAnotherProgramsChanges) {
     // a write made with the old rows in memory first takes up the other program's rows
     const pid_t other = child([&](Session& s) {
         Table x(s, "x");
-        x.setAlias("diploma");
-        x.setTableName("naplo.db");
+        onNaplo(x);
         x.open();
         add(x, {{"Szel", 4}});
         return 0;
