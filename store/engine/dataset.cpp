@@ -627,13 +627,16 @@ void DataSet::notifyStateChanged() {
     }
 }
 
-void DataSet::notifyDetails() {
+void DataSet::notifyDetails(const Field* changed) {
     if (disableCount_ > 0) {
         pendingChange_ = true;
         return;
     }
     for (auto* d : std::vector<Table*>(details_)) {
-        d->masterChanged();
+        // a change of a field the detail is not linked by leaves the detail where it is
+        if (changed == nullptr || d->linkedBy(changed->name())) {
+            d->masterChanged();
+        }
     }
 }
 
@@ -1176,7 +1179,7 @@ void DataSet::writeField(Field& f, const Value& v) {
     modified_ = true;
     notifyRecordChanged();
     if (!details_.empty()) {
-        notifyDetails();
+        notifyDetails(&f);
     }
 }
 

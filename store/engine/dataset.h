@@ -266,7 +266,8 @@ protected:
     void notifyDataSetChanged();
     void notifyRecordChanged();
     void notifyStateChanged();
-    void notifyDetails();
+    // the master record moved or changed; `changed`: only that field changed
+    void notifyDetails(const Field* changed = nullptr);
     void resetToFirst(); // after a change of range: first visible record, scroll events fired
     // the slot of visible row `row` (0-based) and a move to it with the scroll events
     uint32_t rowSlot(int row);

@@ -2,6 +2,9 @@
 
 #include "store/engine/session.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace store {
 
 Table::Table(Session& session, std::string name) : DataSet(session, std::move(name)) {}
@@ -205,6 +208,19 @@ bool Table::rangeKey(std::vector<Value>& key) {
     }
     lastRange_ = key;
     return true;
+}
+
+bool Table::linkedBy(std::string_view masterField) const {
+    for (const auto& f : splitFieldList(masterFields_)) {
+        if (f.size() == masterField.size() &&
+            std::equal(f.begin(), f.end(), masterField.begin(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) ==
+                       std::tolower(static_cast<unsigned char>(b));
+            })) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void Table::masterChanged() {

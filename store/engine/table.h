@@ -39,6 +39,8 @@ public:
     const std::string& masterFields() const { return masterFields_; }
     // Called by the master when its current record moved or changed.
     void masterChanged();
+    // The master field is one of the link's fields.
+    bool linkedBy(std::string_view masterField) const;
     // Called by the master when it goes away.
     void masterDestroyed() { master_ = nullptr; }
 

@@ -290,6 +290,12 @@ TEST_F(PartsTest, DetailFollowsItsMaster) {
     tarolo->fieldByName("Vezkod").setAsInteger(2); // follows the change before the post
     EXPECT_EQ(column(*detail, "Modulkod"), (std::vector<std::string>{"B", "C"}));
     tarolo->post();
+    // a change of another master field leaves the detail where it stands
+    detail->last();
+    tarolo->edit();
+    tarolo->fieldByName("Kod").setAsInteger(7);
+    EXPECT_EQ(detail->fieldByName("Modulkod").asString(), "C");
+    tarolo->post();
     detail->append(); // a new detail record takes the master's value
     detail->fieldByName("Modulkod").setAsString("D");
     detail->post();
