@@ -4,7 +4,7 @@
 //
 //   engine_bench                 the timings
 //   engine_bench --memory        peak memory of a process holding the large price list open
-#include "setup/demo.h"
+#include "large_installation.h"
 #include "store/engine/session.h"
 #include "store/engine/table.h"
 
@@ -25,22 +25,7 @@ using namespace store;
 namespace {
 
 fs::path installation() {
-    static const fs::path dir = [] {
-        if (const char* env = std::getenv("DIRURAR_BENCH_INSTALL")) {
-            return fs::path(env);
-        }
-        fs::path d = fs::temp_directory_path() / "dirurar-bench-large";
-        if (!fs::exists(d / "aliases.ini")) {
-            std::error_code ec;
-            fs::remove_all(d, ec);
-            std::fprintf(stderr, "creating the large installation in %s ...\n", d.c_str());
-            setup::Options o;
-            o.large = true;
-            setup::createInstallation(d, o);
-        }
-        return d;
-    }();
-    return dir;
+    return bench::largeInstallation();
 }
 
 fs::path priceList() {
