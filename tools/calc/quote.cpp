@@ -1,0 +1,474 @@
+#include "tools/calc/quote.h"
+
+#include "app/core/registry.h"
+#include "app/core/settings.h"
+#include "app/core/shell.h"
+#include "calc/collection.h"
+#include "calc/entry_model.h"
+#include "calc/prices.h"
+#include "store/catalogue/catalogue.h"
+#include "store/format/format.h"
+#include "store/rules/dm_rules.h"
+#include "store/tdm.h"
+
+#include <charconv>
+#include <map>
+#include <ostream>
+#include <random>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace quote {
+
+const char* usage() {
+    return "Használat: dirurar-calc --install DIR --type K --width W --height H [--rab R]\n"
+           "           [--count Q] [--hinge 0|1|2] [--material 0-4] [--colour 0-3]\n"
+           "           [--opening 0|1] [--eckband] [--rod3] [--rod15] [--rail15]\n"
+           "           [--profile N] [--verbose]\n"
+           "\n"
+           "Egy ablak vasalatait gyűjti ki az adatbevitel szabályai szerint, a telepítés\n"
+           "munkatábláinak másolatán (a telepítés nem változik), és kiírja a részösszesítőt\n"
+           "(UTF-8, pontosvesszővel elválasztva, tizedesvesszővel).\n"
+           "\n"
+           "  --install DIR   a telepítés mappája (benne az aliases.ini)\n"
+           "  --type K        ablaktípus kódja\n"
+           "  --width W, --height H, --rab R   szélesség, magasság, zároldali magasság (mm)\n"
+           "  --count Q       darabszám (alapértelmezés 1, lehet negatív)\n"
+           "  --hinge         0 Normal, 1 Ka-Line (alapértelmezés), 2 Rejtett\n"
+           "  --material      0 Műanyag, 1 Fa, 2 LM, 3-4 séma\n"
+           "  --colour        0 Fehér, 1 Barna, 2 Natur/EV1, 3 Fekete\n"
+           "  --opening       0 Jobb, 1 Bal\n"
+           "  --eckband, --rod3, --rod15, --rail15   a megfelelő jelölőnégyzetek\n"
+           "  --profile N     \"Automatkus váltás\" bekapcsolva az N. profillal\n"
+           "  --verbose       az ablak adatai a gyűjtés előtt a hibakimenetre\n"
+           "\n"
+           "Kilépési kód: 0 kész, 1 az ablak nem gyűjthető ki, 2 hibás paraméterek.\n";
+}
+
+namespace {
+
+std::optional<int> number(const std::string& s) {
+    return store::fmt::parseInt32(s);
+}
+
+} // namespace
+
+std::optional<std::string> parseArguments(const std::vector<std::string>& args, Options& o) {
+    struct IntOption {
+        const char* name;
+        int* target;
+        int min, max;
+    };
+    WindowOptions& w = o.window;
+    int profile = 0;
+    const IntOption ints[] = {
+        {"--type", &w.type, 0, 9999},
+        {"--width", &w.width, 0, 100000},
+        {"--height", &w.height, 0, 100000},
+        {"--rab", &w.rab, 0, 100000},
+        {"--count", &w.count, -1000000, 1000000},
+        {"--hinge", &w.hinge, 0, 2},
+        {"--material", &w.material, 0, 4},
+        {"--colour", &w.colour, 0, 3},
+        {"--opening", &w.opening, 0, 1},
+        {"--profile", &profile, 1, 1000000},
+    };
+    const std::map<std::string, bool*> flags = {{"--eckband", &w.eckband}, {"--rod3", &w.rod3},
+                                                {"--rod15", &w.rod15},     {"--rail15", &w.rail15},
+                                                {"--verbose", &o.verbose}, {"--help", &o.help}};
+    bool haveInstall = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (auto f = flags.find(a); f != flags.end()) {
+            *f->second = true;
+            continue;
+        }
+        if (i + 1 >= args.size()) {
+            return "a(z) " + a + " kapcsoló ismeretlen vagy hiányzik az értéke";
+        }
+        if (a == "--install") {
+            o.install = args[++i];
+            haveInstall = true;
+            continue;
+        }
+        bool known = false;
+        for (const auto& opt : ints) {
+            if (a != opt.name) {
+                continue;
+            }
+            known = true;
+            const auto v = number(args[++i]);
+            if (!v || *v < opt.min || *v > opt.max) {
+                return a + " értéke hibás: " + args[i];
+            }
+            *opt.target = *v;
+            if (opt.target == &profile) {
+                w.profile = *v;
+            }
+        }
+        if (!known) {
+            return "ismeretlen kapcsoló: " + a;
+        }
+    }
+    if (o.help) {
+        return std::nullopt;
+    }
+    if (!haveInstall) {
+        return "hiányzik: --install";
+    }
+    if (w.type < 0 || w.width < 0 || w.height < 0) {
+        return "kötelező: --type, --width és --height";
+    }
+    return std::nullopt;
+}
+
+namespace {
+
+// Messages of the rules go to the error output; questions are answered No.
+class ConsoleMessages : public store::Messages {
+public:
+    explicit ConsoleMessages(std::ostream& err) : err_(err) {}
+    void showMessage(const std::string& t) override { say("üzenet", t); }
+    void information(const std::string& t) override { say("információ", t); }
+    void warning(const std::string& t) override { say("figyelem", t); }
+    void error(const std::string& t) override { say("hiba", t); }
+    bool yesNo(const std::string& t) override {
+        say("kérdés (nem)", t);
+        return false;
+    }
+    bool okCancel(const std::string& t) override {
+        say("kérdés (mégse)", t);
+        return false;
+    }
+    std::optional<std::string> inputBox(const std::string&, const std::string& p,
+                                        const std::string&) override {
+        say("bevitel (mégse)", p);
+        return std::nullopt;
+    }
+    std::optional<std::string> passwordBox(const std::string&, const std::string& p) override {
+        say("jelszó (mégse)", p);
+        return std::nullopt;
+    }
+    std::vector<std::string> shown;
+
+private:
+    void say(const char* kind, std::string t) {
+        shown.push_back(t);
+        for (char& c : t) {
+            if (c == '\n' || c == '\r') {
+                c = ' ';
+            }
+        }
+        err_ << kind << ": " << t << '\n';
+    }
+    std::ostream& err_;
+};
+
+// A temporary copy of every folder the installation's aliases name; removed at the end.
+class WorkingCopy {
+public:
+    explicit WorkingCopy(const fs::path& install) {
+        static std::mt19937_64 rng{std::random_device{}()};
+        root_ = fs::temp_directory_path() / ("dirurar-calc-" + std::to_string(rng()));
+        fs::create_directories(root_ / "text");
+        store::Session probe;
+        probe.loadAliases(install / "aliases.ini");
+        std::map<fs::path, fs::path> copied;
+        for (const std::string& alias : probe.aliasNames()) {
+            const fs::path from = fs::weakly_canonical(probe.aliasPath(alias));
+            auto [it, isNew] = copied.emplace(from, root_ / ("t" + std::to_string(copied.size())));
+            if (isNew) {
+                fs::create_directories(it->second);
+                if (fs::is_directory(from)) {
+                    for (const auto& e : fs::directory_iterator(from)) {
+                        // the lock files belong to the running programs
+                        if (e.is_regular_file() && e.path().extension() != ".lck") {
+                            fs::copy_file(e.path(), it->second / e.path().filename());
+                        }
+                    }
+                }
+            }
+            aliases_.emplace_back(alias, it->second);
+        }
+    }
+    ~WorkingCopy() {
+        std::error_code ec;
+        fs::remove_all(root_, ec);
+    }
+    WorkingCopy(const WorkingCopy&) = delete;
+    WorkingCopy& operator=(const WorkingCopy&) = delete;
+
+    void attach(store::Session& s) const {
+        for (const auto& [name, dir] : aliases_) {
+            s.setAlias(name, dir);
+        }
+    }
+    const fs::path& root() const { return root_; }
+
+private:
+    fs::path root_;
+    std::vector<std::pair<std::string, fs::path>> aliases_;
+};
+
+struct Settings {
+    calc::HandleSettings handles;
+    int Nyelvindex = 0;
+};
+
+// The user's settings as the settings dialog would have applied them; values that were never
+// written keep the dialog's design state.
+Settings readSettings() {
+    Settings s;
+    try {
+        app::Registry reg(app::Registry::defaultFile());
+        if (!reg.openKey(app::kSettingsKey, false)) {
+            return s;
+        }
+        auto flag = [&](const char* name, bool& target) {
+            if (reg.valueExists(name)) {
+                target = reg.readBool(name);
+            }
+        };
+        flag("hebel", s.handles.kilincs);
+        flag("rb1", s.handles.kaLine);
+        flag("rb2", s.handles.hoppeTokyo);
+        if (reg.valueExists("nyelv")) {
+            s.Nyelvindex = std::clamp(reg.readInteger("nyelv"), 0, 4);
+        }
+    } catch (const std::exception&) {
+        // an unreadable settings file leaves the design state
+    }
+    return s;
+}
+
+std::string text(const store::Value& v) {
+    if (v.isNull()) {
+        return {};
+    }
+    if (v.isFloat()) {
+        return store::fmt::formatGeneral(v.floatValue());
+    }
+    if (v.isInt()) {
+        return store::fmt::formatInt(v.intValue());
+    }
+    return v.textValue();
+}
+
+std::string csvField(const std::string& s) {
+    if (s.find_first_of(";\"\n") == std::string::npos) {
+        return s;
+    }
+    std::string q = "\"";
+    for (char c : s) {
+        q += c;
+        if (c == '"') {
+            q += '"';
+        }
+    }
+    return q + "\"";
+}
+
+calc::TypeSource typeSource(store::Table& types) {
+    return [&types](int code) -> std::optional<calc::TypeRecord> {
+        if (!types.locate("Tipuskod", store::Value(code))) {
+            return std::nullopt;
+        }
+        calc::TypeRecord r;
+        r.Tipuskod = code;
+        r.Szmin = static_cast<int>(types.fieldByName("Szmin").asInteger());
+        r.Szmax = static_cast<int>(types.fieldByName("Szmax").asInteger());
+        r.Mmin = static_cast<int>(types.fieldByName("Mmin").asInteger());
+        r.Mmax = static_cast<int>(types.fieldByName("Mmax").asInteger());
+        r.Rudzar = static_cast<int>(types.fieldByName("Rudzar").asInteger());
+        return r;
+    };
+}
+
+// Fills data entry in as a user would: the type first, then the groups (material before the
+// hinge variant, whose offer depends on it), the boxes and the sizes. A control that is
+// hidden or disabled for the window ignores its option, as the user could not use it.
+bool fillIn(calc::EntryModel& e, const WindowOptions& wo, std::string& refusal) {
+    e.setStoredType(wo.type);
+    e.preset(calc::RememberedChoices{});
+    e.activate();
+    e.chooseType(wo.type);
+    e.leaveTypeList();
+    if (e.controls().rgpanyag.itemIndex != wo.material) {
+        if (!e.clickMaterial(wo.material)) {
+            refusal =
+                "az anyag (" + std::to_string(wo.material) + ") ennél a típusnál nem választható";
+            return false;
+        }
+    }
+    e.leaveMaterial();
+    if (e.materialReplacedType()) {
+        refusal = "A kiválasztott típus alumíniumra nem alkalmazható";
+        return false;
+    }
+    if (e.controls().rgptip.itemIndex != wo.hinge) {
+        e.clickHinge(wo.hinge);
+    }
+    e.leaveHinge();
+    if (e.controls().rgpszin.itemIndex != wo.colour) {
+        e.clickColour(wo.colour);
+    }
+    if (e.controls().rgpnyitas.itemIndex != wo.opening) {
+        e.clickOpening(wo.opening);
+    }
+    if (wo.rail15) {
+        e.clickRail(true);
+    }
+    if (wo.rod3) {
+        e.clickRod3(true);
+    }
+    if (wo.rod15) {
+        e.clickRod15(true);
+    }
+    if (wo.eckband) {
+        e.setEckband(true);
+        e.leaveEckband();
+    }
+    e.setWidth(std::to_string(wo.width));
+    e.setHeight(std::to_string(wo.height));
+    e.setLockSide(std::to_string(wo.rab));
+    e.setQuantity(std::to_string(wo.count));
+    if (!e.collectEnabled()) {
+        refusal = e.refusal();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    Options o;
+    if (const auto bad = parseArguments(args, o)) {
+        err << "dirurar-calc: " << *bad << "\n\n" << usage();
+        return 2;
+    }
+    if (o.help) {
+        out << usage();
+        return 0;
+    }
+    if (!fs::is_regular_file(o.install / "aliases.ini")) {
+        err << "dirurar-calc: nincs telepítés itt (aliases.ini hiányzik): " << o.install.string()
+            << '\n';
+        return 2;
+    }
+    try {
+        const WorkingCopy copy(o.install);
+        store::Session session;
+        copy.attach(session);
+        store::catalogue::createMissingTables(session, copy.root());
+
+        ConsoleMessages messages(err);
+        store::TDM dm(session);
+        store::DataModuleRules rules(dm, messages);
+        calc::Collection collection(dm, rules, messages);
+        calc::Prices prices(dm, messages);
+        app::BadPartList badParts(copy.root() / "text" / "Bsnrhiba.txt");
+        prices.logBadPart = [&](const std::string& line) {
+            badParts.add(line);
+            err << "hibás alkatrész: " << line << '\n';
+        };
+
+        const Settings settings = readSettings();
+        const WindowOptions& wo = o.window;
+        store::Table& tarolo = dm.Tbltarol;
+        tarolo.open();
+        if (tarolo.isEmpty()) {
+            err << "dirurar-calc: a tarolo tábla üres\n";
+            return 1;
+        }
+        tarolo.first();
+        tarolo.edit();
+        tarolo.fieldByName("Kod").setAsInteger(wo.type);
+        if (wo.profile) {
+            tarolo.fieldByName("Profil").setAsInteger(*wo.profile);
+        }
+        tarolo.post();
+        if (wo.profile) {
+            dm.Tblprofil.open();
+            dm.tblprofildat.open();
+            app::Profilbetoltes(dm, [&](const std::string& m) { messages.showMessage(m); });
+        }
+
+        store::Table types(session, "tipusok");
+        types.setAlias("diploma");
+        types.setTableName("tipus.DB");
+        types.open();
+        if (!types.locate("Tipuskod", store::Value(wo.type))) {
+            err << "dirurar-calc: nincs ilyen ablaktípus: " << wo.type << '\n';
+            return 1;
+        }
+
+        // data entry, as the user would fill it in
+        const app::LanguageValues lang = app::languageValues(settings.Nyelvindex);
+        calc::EntryModel entry(typeSource(types), messages);
+        entry.setLanguage(settings.Nyelvindex, lang.Kivitelfelirat, lang.Akadalyfelirat);
+        std::string refusal;
+        if (!fillIn(entry, wo, refusal)) {
+            err << "dirurar-calc: az ablak nem gyűjthető ki: " << refusal << '\n';
+            return 1;
+        }
+        rules.state.materialIndex = entry.window().material;
+
+        const calc::Window w = entry.window();
+        dm.Rudzaropcio = entry.Rudzaropcio();
+        if (o.verbose) {
+            err << "window: Vezkod=" << (w.type + 100 * w.hinge + 1000 * w.material)
+                << " Kod=" << w.type << " hinge=" << w.hinge << " material=" << w.material
+                << " colour=" << w.colour << " opening=" << w.opening << " W=" << w.width
+                << " H=" << w.height << " R=" << w.lockSide << " Q=" << w.quantity
+                << " eckband=" << (w.eckband ? 1 : 0) << " ts=" << (w.rail ? 1 : 0)
+                << " Rudzaropcio=" << dm.Rudzaropcio << '\n';
+        }
+
+        // "&Kigyűjt"
+        collection.Ujkigyujtes = collection.Naplozando = collection.Konvertalando = true;
+        collection.Profilvaltva = false;
+        tarolo.edit();
+        tarolo.fieldByName("KR").setAsBoolean(true);
+        tarolo.post();
+        if (!collection.bkivalasztClick(w, settings.handles)) {
+            return 1;
+        }
+        collection.activate(w, wo.profile.has_value());
+
+        // the list as the collection window shows it: rows that cannot be priced go first
+        store::Table& partial = dm.Tblreszossz;
+        const char* columns[] = {"BSNR", "Megnevezes", "Darab", "ear", "ar", "ear2", "ar2", "gew"};
+        std::vector<int> index;
+        for (const char* c : columns) {
+            index.push_back(partial.fieldByName(c).index());
+        }
+        for (int r = 0; r < partial.rowCount(); ++r) {
+            partial.rowValue(r, index[4]);
+        }
+        prices.removeUnpriceable();
+
+        out << "BSNR;Megnevezes;Darab;ear;ar;ear2;ar2;gew\n";
+        for (int r = 0; r < partial.rowCount(); ++r) {
+            std::string line;
+            for (size_t c = 0; c < index.size(); ++c) {
+                if (c > 0) {
+                    line += ';';
+                }
+                line += csvField(text(partial.rowValue(r, index[c])));
+            }
+            out << line << '\n';
+        }
+        for (store::Table* t : dm.handles()) {
+            t->close();
+        }
+        types.close();
+        return 0;
+    } catch (const std::exception& e) {
+        err << "dirurar-calc: " << e.what() << '\n';
+        return 1;
+    }
+}
+
+} // namespace quote
