@@ -1,5 +1,6 @@
 #include "app/TFrmvasalatok.h"
 
+#include "app/Tfrmkival.h"
 #include "app/core/settings.h"
 #include "app/jpeg.h"
 #include "store/format/format.h"
@@ -8,7 +9,6 @@
 
 #include <QAbstractButton>
 #include <QAction>
-#include <algorithm>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -27,6 +27,7 @@
 #include <QToolBar>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace app {
 
@@ -34,7 +35,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
+QString q(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 constexpr const char* kVersion = "Verzió: 25.12.1";
 
@@ -69,7 +72,8 @@ TFrmvasalatok::TFrmvasalatok(store::Session& session, QWidget* parent)
         loadBackground(*pic);
     }
     // step 6: the bad part code list
-    Bsnrhibalista = std::make_unique<BadPartList>(programPath(folders.Utvonal, "\\text\\Bsnrhiba.txt"));
+    Bsnrhibalista =
+        std::make_unique<BadPartList>(programPath(folders.Utvonal, "\\text\\Bsnrhiba.txt"));
     Bsnrhibalista->loadOrCreate();
     // step 7
     Elsoaktivalas = true;
@@ -504,7 +508,8 @@ void TFrmvasalatok::firstActivation() {
         } catch (const RegistryError&) {
         }
         std::error_code ec;
-        layoutFiles = layoutFileNames(nyelv, Orszagkod, fs::exists(programPath(U, "dirurar.enu"), ec));
+        layoutFiles =
+            layoutFileNames(nyelv, Orszagkod, fs::exists(programPath(U, "dirurar.enu"), ec));
         // 8: the date of the first start
         try {
             reportInstallDate = store::fmt::formatDate(reg->readDate("inst"));
@@ -535,6 +540,10 @@ void TFrmvasalatok::firstActivation() {
             // 11
             language = languageValues(Nyelvindex);
             applyLanguageTable();
+            collectionChoices = readCollectionChoices(*reg);
+            if (kival_) {
+                kival_->setLanguage(Nyelvindex, language.Kivitelfelirat, language.Akadalyfelirat);
+            }
             // 13
             const int32_t profil = reg->readInteger("profil");
             dm_->Tbltarol.edit();
@@ -542,12 +551,17 @@ void TFrmvasalatok::firstActivation() {
             dm_->Tbltarol.post();
             // 14 belongs to the price list reading; 15
             Profilbetoltes();
+            // 16: the data entry defaults
+            if (kival_) {
+                kival_->presetFromRegistry(*reg);
+            }
         } catch (const std::exception&) {
             // the values read so far stay
         }
     }
     // 17: the order summary report's footer
-    if (auto lines = store::fmt::readCp1250Lines(programPath(U, folders.Adatmappa + "\\labj.txt"))) {
+    if (auto lines =
+            store::fmt::readCp1250Lines(programPath(U, folders.Adatmappa + "\\labj.txt"))) {
         reportFooter.clear();
         for (const auto& l : *lines) {
             reportFooter += l + "\n";
@@ -585,6 +599,33 @@ void TFrmvasalatok::applyLanguageTable() {
 }
 
 // ---------------------------------------------------------------- services and commands
+
+void TFrmvasalatok::setCollection(Tfrmkival* dataEntry, calc::Collection* collection) {
+    kival_ = dataEntry;
+    collection_ = collection;
+    if (QAction* g = action("Garnitura")) {
+        g->setEnabled(kival_ != nullptr && dm_ != nullptr);
+        disconnect(g, &QAction::triggered, this, nullptr);
+        connect(g, &QAction::triggered, this, &TFrmvasalatok::osszeallitClick);
+    }
+}
+
+void TFrmvasalatok::osszeallitClick() {
+    if (!dm_ || !kival_) {
+        return;
+    }
+    // the maintenance unlinks the sets from the settings record
+    store::guarded(ui::defaultMessages(), [&] {
+        dm_->Tblgarnitur.setMasterSource(&dm_->Tbltarol, "vezkod");
+        if (dm_->Tblgarnitur.active()) {
+            dm_->Tblgarnitur.first();
+        }
+    });
+    Hattervaltas();
+    // the delivered price list is offered here once its reading is part of the program
+    Hattervaltas();
+    showModal(*kival_);
+}
 
 void TFrmvasalatok::Profilbetoltes() {
     if (dm_) {

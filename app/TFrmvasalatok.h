@@ -3,10 +3,10 @@
 #pragma once
 
 #include "app/core/registry.h"
+#include "app/core/settings.h"
 #include "app/core/shell.h"
 
 #include <QMainWindow>
-
 #include <array>
 #include <functional>
 #include <map>
@@ -21,7 +21,13 @@ namespace store {
 class TDM;
 }
 
+namespace calc {
+class Collection;
+}
+
 namespace app {
+
+class Tfrmkival;
 
 class TFrmvasalatok : public QMainWindow {
 public:
@@ -53,6 +59,12 @@ public:
     // The data module, created later in the start-up.
     void setDataModule(store::TDM* dm) { dm_ = dm; }
     store::TDM* dataModule() const { return dm_; }
+    // Data entry and the collection; "Garnitura" works once they exist.
+    void setCollection(Tfrmkival* dataEntry, calc::Collection* collection);
+    Tfrmkival* dataEntry() const { return kival_; }
+    // The settings dialog's choices the collection reads (read from the settings at the
+    // first activation).
+    CollectionChoices collectionChoices;
 
     // ---- services ----
     // Opens the settings key "\vekkor" (without creating it); on failure tells the user.
@@ -94,6 +106,7 @@ private:
     void Osszesitojavitas();
     void applyLanguageTable();
     void startExternal(const std::string& program);
+    void osszeallitClick();
     void Adatfileelrs1Click();
     void Mentsnlkl1Click();
     void Segtsg1Click();
@@ -103,6 +116,8 @@ private:
 
     store::Session& session_;
     store::TDM* dm_ = nullptr;
+    Tfrmkival* kival_ = nullptr;
+    calc::Collection* collection_ = nullptr;
     std::unique_ptr<Registry> registry_;
     std::map<std::string, QAction*> actions_;
     std::array<QLabel*, 4> panels_{};

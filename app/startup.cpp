@@ -2,12 +2,17 @@
 
 #include "app/TFrmvasalatok.h"
 #include "app/TPasswordDlg.h"
+#include "app/Tfrmkival.h"
 #include "app/Tfrmnyito.h"
+#include "calc/collection.h"
+#include "calc/prices.h"
+#include "store/rules/dm_rules.h"
 #include "store/tdm.h"
+#include "ui/qt_messages.h"
 
 #include <QApplication>
 #include <QProgressBar>
-
+#include <QTimer>
 #include <cstdlib>
 
 namespace app {
@@ -90,7 +95,11 @@ Startup::Startup(store::Session& session) : session_(session) {}
 
 Startup::~Startup() {
     password_.reset();
+    kival_.reset();
     main_.reset(); // the main window writes its state while the data module still exists
+    collection_.reset();
+    prices_.reset();
+    rules_.reset();
     dm_.reset();
 }
 
@@ -102,9 +111,27 @@ void Startup::create(const CreationStep& s) {
         const fs::path pic = programPath(main_->folders.Utvonal, "./icon/nyitokep.jpg");
         splash_ = new Tfrmnyito(pic, splashStepCount(), &splashError);
         splashMaximum = splash_->pb()->maximum();
+    } else if (cls == "Tfrmkival") {
+        ensureDataModule();
+        kival_ = std::make_unique<Tfrmkival>(*dm_, *rules_, ui::defaultMessages(), main_.get());
+        kival_->setPictureFolder(programPath(main_->folders.Utvonal, "\\icon"));
+        kival_->openSettings = [this] { return main_->Regnyitas(); };
+        kival_->onCollect = [this](const calc::Window& w) {
+            // the collection window's part: the collection, then its activation
+            collection_->Ujkigyujtes = true;
+            collection_->Naplozando = true;
+            collection_->Konvertalando = true;
+            collection_->Profilvaltva = false;
+            const CollectionChoices& c = main_->collectionChoices;
+            if (collection_->bkivalasztClick(w, {c.kilincs, c.kaLine, c.hoppeTokyo})) {
+                collection_->activate(w, c.automatic);
+            }
+        };
     } else if (cls == "TDM") {
-        dm_ = std::make_unique<store::TDM>(session_);
+        ensureDataModule();
+        dm_->DataModuleCreate();
         main_->setDataModule(dm_.get());
+        main_->setCollection(kival_.get(), collection_.get());
     } else if (cls == "Tfrmconvertal") {
         // its creation opens the settings record (for the first time) and its converter
         try {
@@ -120,6 +147,28 @@ void Startup::create(const CreationStep& s) {
         return; // a window that is not part of the program yet
     }
     created.push_back(cls);
+}
+
+void Startup::ensureDataModule() {
+    if (dm_) {
+        return;
+    }
+    dm_ = std::make_unique<store::TDM>(session_);
+    rules_ = std::make_unique<store::DataModuleRules>(*dm_, ui::defaultMessages());
+    prices_ = std::make_unique<calc::Prices>(*dm_, ui::defaultMessages());
+    prices_->logBadPart = [this](const std::string& line) {
+        if (main_->Bsnrhibalista) {
+            main_->Bsnrhibalista->add(line);
+        }
+    };
+    // rows that cannot be priced are found while a grid paints; they are reported and
+    // removed right after
+    prices_->scheduleRemoval = [this] {
+        QTimer::singleShot(0, main_.get(), [this] {
+            store::guarded(ui::defaultMessages(), [this] { prices_->removeUnpriceable(); });
+        });
+    };
+    collection_ = std::make_unique<calc::Collection>(*dm_, *rules_, ui::defaultMessages());
 }
 
 void Startup::run(bool showSplash) {

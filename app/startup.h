@@ -11,13 +11,20 @@
 #include <vector>
 
 namespace store {
+class DataModuleRules;
 class TDM;
-}
+} // namespace store
+
+namespace calc {
+class Collection;
+class Prices;
+} // namespace calc
 
 namespace app {
 
 class TFrmvasalatok;
 class TPasswordDlg;
+class Tfrmkival;
 class Tfrmnyito;
 
 struct CreationStep {
@@ -47,6 +54,10 @@ public:
     TFrmvasalatok* mainWindow() const { return main_.get(); }
     store::TDM* dataModule() const { return dm_.get(); }
     TPasswordDlg* passwordDialog() const { return password_.get(); }
+    Tfrmkival* dataEntry() const { return kival_.get(); }
+    calc::Collection* collection() const { return collection_.get(); }
+    calc::Prices* prices() const { return prices_.get(); }
+    store::DataModuleRules* rules() const { return rules_.get(); }
 
     // what the start-up did, for the curious and the tests
     std::vector<std::string> created; // the classes created, in order
@@ -57,10 +68,17 @@ public:
 
 private:
     void create(const CreationStep& s);
+    // The data module object with its rules, prices and collection. It opens nothing, so the
+    // windows created before its creation step may hold it already.
+    void ensureDataModule();
 
     store::Session& session_;
     std::unique_ptr<TFrmvasalatok> main_;
     std::unique_ptr<store::TDM> dm_;
+    std::unique_ptr<store::DataModuleRules> rules_;
+    std::unique_ptr<calc::Prices> prices_;
+    std::unique_ptr<calc::Collection> collection_;
+    std::unique_ptr<Tfrmkival> kival_;
     std::unique_ptr<TPasswordDlg> password_;
     Tfrmnyito* splash_ = nullptr;
 };

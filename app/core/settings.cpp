@@ -9,11 +9,13 @@ using V = std::variant<int32_t, std::string>;
 const std::vector<SettingDef>& settingsTable() {
     using T = SettingType;
     static const std::vector<SettingDef> t = {
-        {"nyelv", T::Integer, V{0}, "document language 0 Magyar, 1 Német, 2 Roman, 3 Szerb, 4 English"},
+        {"nyelv", T::Integer, V{0},
+         "document language 0 Magyar, 1 Német, 2 Roman, 3 Szerb, 4 English"},
         {"language", T::String, std::nullopt, "the system's language code, written at every start"},
         {"update", T::Boolean, V{1}, "start-up update entry wanted"},
         {"rabnev", T::String, V{std::string()}, "customer whose discount conditions are loaded"},
-        {"fokus", T::Integer, V{1}, "initial search field: 0 article number, 1 part code, else name"},
+        {"fokus", T::Integer, V{1},
+         "initial search field: 0 article number, 1 part code, else name"},
         {"penz", T::Integer, V{0}, "article code shown: 0 BSNR, 1 BSNR2"},
         {"frissit", T::Boolean, V{0}, "written false whenever a delivered price list was read"},
         {"arlat", T::Boolean, V{0}, "prices visible in the search window and on the order summary"},
@@ -27,7 +29,8 @@ const std::vector<SettingDef>& settingsTable() {
         {"exp", T::Integer, V{0}, "export target: 0 Excel, 1 Open Office"},
         {"rab", T::Integer, V{0}, "only its default is written"},
         {"sep", T::Integer, V{0}, "list separator of exported lists: 0 ';', 1 ','"},
-        {"separator", T::String, V{std::string(",")}, "decimal mark of forint amounts in spreadsheets"},
+        {"separator", T::String, V{std::string(",")},
+         "decimal mark of forint amounts in spreadsheets"},
         {"vevo", T::Boolean, std::nullopt, "ask for and print the customer on the order summary"},
         {"naplo", T::Boolean, std::nullopt, "print the collection log after the order summary"},
         {"hebel", T::Boolean, std::nullopt, "collect handle modules for sliding-door sets"},
@@ -63,6 +66,24 @@ void writeMissingDefaults(Registry& reg) {
             reg.writeString(s.name, std::get<std::string>(*s.defaultValue));
         }
     }
+}
+
+CollectionChoices readCollectionChoices(const Registry& reg) {
+    CollectionChoices c;
+    auto flag = [&](const char* name, bool& target) {
+        try {
+            if (reg.valueExists(name)) {
+                target = reg.readBool(name);
+            }
+        } catch (const RegistryError&) {
+            // an unreadable value keeps the design state
+        }
+    };
+    flag("hebel", c.kilincs);
+    flag("rb1", c.kaLine);
+    flag("rb2", c.hoppeTokyo);
+    flag("pauto", c.automatic);
+    return c;
 }
 
 } // namespace app

@@ -32,4 +32,15 @@ constexpr const char* kSettingsKey = "\\vekkor";
 // default are stored as integers, as they always were.
 void writeMissingDefaults(Registry& reg);
 
+// The settings dialog's choices the collection reads: "Kilincs" with its two handles and
+// "Automatkus váltás". Values never written keep the dialog's design state ("Kilincs Hoppe
+// Tokyo" on, the others off).
+struct CollectionChoices {
+    bool kilincs = false;   // "hebel"
+    bool kaLine = false;    // "rb1"
+    bool hoppeTokyo = true; // "rb2"
+    bool automatic = false; // "pauto"
+};
+CollectionChoices readCollectionChoices(const Registry& reg);
+
 } // namespace app

@@ -216,8 +216,7 @@ struct Settings {
     int Nyelvindex = 0;
 };
 
-// The user's settings as the settings dialog would have applied them; values that were never
-// written keep the dialog's design state.
+// The user's settings as the settings dialog would have applied them.
 Settings readSettings() {
     Settings s;
     try {
@@ -225,14 +224,8 @@ Settings readSettings() {
         if (!reg.openKey(app::kSettingsKey, false)) {
             return s;
         }
-        auto flag = [&](const char* name, bool& target) {
-            if (reg.valueExists(name)) {
-                target = reg.readBool(name);
-            }
-        };
-        flag("hebel", s.handles.kilincs);
-        flag("rb1", s.handles.kaLine);
-        flag("rb2", s.handles.hoppeTokyo);
+        const app::CollectionChoices c = app::readCollectionChoices(reg);
+        s.handles = {c.kilincs, c.kaLine, c.hoppeTokyo};
         if (reg.valueExists("nyelv")) {
             s.Nyelvindex = std::clamp(reg.readInteger("nyelv"), 0, 4);
         }
