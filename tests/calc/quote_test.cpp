@@ -1,4 +1,5 @@
 // The batch quoting tool on the demo installation.
+#include "../reports/pdf_support.h"
 #include "../store/test_support.h"
 #include "setup/demo.h"
 #include "tools/calc/quote.h"
@@ -159,6 +160,30 @@ TEST_F(QuoteTest, TheWindowAsDataEntryLeavesIt) {
     // type 1 offers it: the option word changes
     r = run({"--type", "1", "--width", "800", "--height", "1200", "--rod3", "--verbose"});
     EXPECT_NE(windowLine(r).find("Rudzaropcio=9"), std::string::npos) << r.err;
+}
+
+TEST_F(QuoteTest, PrintsTheQuotationIntoAPdf) {
+    const fs::path pdf = *dir_ / "ajanlat.pdf";
+    const Result r = run({"--type", "1", "--width", "800", "--height", "1200", "--count", "2",
+                          "--colour", "1", "--pdf", pdf.string()});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    ASSERT_TRUE(fs::exists(pdf));
+    using namespace reportsupport;
+    if (!havePoppler()) {
+        GTEST_SKIP() << "pdftotext is not installed";
+    }
+    const auto text = pdfText(pdf);
+    ASSERT_TRUE(text);
+    const std::string flat = squeeze(*text);
+    for (const char* s : {"Bukó-nyíló ablak, Ka-Line", "800 x 1200 mm", "Műanyag - Rehau 730",
+                          "Barna", "2 db", "Alkatrész lista"}) {
+        EXPECT_NE(flat.find(s), std::string::npos) << s << " in\n" << flat;
+    }
+    // every part of the summary is on the page
+    for (size_t i = 1; i < r.lines().size(); ++i) {
+        const std::string bsnr = r.lines()[i].substr(0, r.lines()[i].find(';'));
+        EXPECT_NE(flat.find(bsnr), std::string::npos) << bsnr;
+    }
 }
 
 } // namespace

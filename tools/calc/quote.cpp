@@ -4,8 +4,10 @@
 #include "app/core/settings.h"
 #include "app/core/shell.h"
 #include "calc/collection.h"
+#include "calc/description.h"
 #include "calc/entry_model.h"
 #include "calc/prices.h"
+#include "reports/order_summary_pdf.h"
 #include "store/catalogue/catalogue.h"
 #include "store/format/format.h"
 #include "store/rules/dm_rules.h"
@@ -25,7 +27,7 @@ const char* usage() {
     return "Használat: dirurar-calc --install DIR --type K --width W --height H [--rab R]\n"
            "           [--count Q] [--hinge 0|1|2] [--material 0-4] [--colour 0-3]\n"
            "           [--opening 0|1] [--eckband] [--rod3] [--rod15] [--rail15]\n"
-           "           [--profile N] [--verbose]\n"
+           "           [--profile N] [--verbose] [--pdf FILE]\n"
            "\n"
            "Egy ablak vasalatait gyűjti ki az adatbevitel szabályai szerint, a telepítés\n"
            "munkatábláinak másolatán (a telepítés nem változik), és kiírja a részösszesítőt\n"
@@ -42,6 +44,7 @@ const char* usage() {
            "  --eckband, --rod3, --rod15, --rail15   a megfelelő jelölőnégyzetek\n"
            "  --profile N     \"Automatkus váltás\" bekapcsolva az N. profillal\n"
            "  --verbose       az ablak adatai a gyűjtés előtt a hibakimenetre\n"
+           "  --pdf FILE      ajánlat: a részösszesítő az összesítő nyomtatási képével PDF-be\n"
            "\n"
            "Kilépési kód: 0 kész, 1 az ablak nem gyűjthető ki, 2 hibás paraméterek.\n";
 }
@@ -90,6 +93,10 @@ std::optional<std::string> parseArguments(const std::vector<std::string>& args, 
         if (a == "--install") {
             o.install = args[++i];
             haveInstall = true;
+            continue;
+        }
+        if (a == "--pdf") {
+            o.pdf = fs::path(args[++i]);
             continue;
         }
         bool known = false;
@@ -214,6 +221,8 @@ private:
 struct Settings {
     calc::HandleSettings handles;
     int Nyelvindex = 0;
+    bool weightColumn = false;            // "Súly" chosen for the printed column
+    std::optional<store::Date> installed; // the date of the first start
 };
 
 // The user's settings as the settings dialog would have applied them.
@@ -228,6 +237,12 @@ Settings readSettings() {
         s.handles = {c.kilincs, c.kaLine, c.hoppeTokyo};
         if (reg.valueExists("nyelv")) {
             s.Nyelvindex = std::clamp(reg.readInteger("nyelv"), 0, 4);
+        }
+        if (reg.valueExists("suly")) {
+            s.weightColumn = reg.readInteger("suly") == 1;
+        }
+        if (reg.valueExists("inst")) {
+            s.installed = reg.readDate("inst");
         }
     } catch (const std::exception&) {
         // an unreadable settings file leaves the design state
@@ -331,6 +346,52 @@ bool fillIn(calc::EntryModel& e, const WindowOptions& wo, std::string& refusal) 
         return false;
     }
     return true;
+}
+
+// The quotation: the partial summary with the order summary layout and the window's block.
+int printPdf(const fs::path& file, const fs::path& install, store::TDM& dm,
+             const calc::EntryModel& entry, const calc::Collection& collection, store::Table& types,
+             const Settings& settings, std::ostream& err) {
+    const app::LanguageValues lang = app::languageValues(settings.Nyelvindex);
+    calc::DescriptionInputs in;
+    types.locate("Tipuskod", store::Value(entry.window().type));
+    in.typeName = types.fieldByName(lang.typeListField).asString();
+    in.Profilvaltva = collection.Profilvaltva;
+    in.pictureFolder = install / "icon";
+    const int64_t profile = dm.Tbltarol.fieldByName("Profil").asInteger();
+    if (profile != 0) {
+        store::Table names(dm.session(), "profilnevek");
+        names.setAlias("diploma");
+        names.setTableName("profilnev.DB");
+        names.open();
+        if (names.locate("Sorsz", store::Value(profile))) {
+            in.profileName = names.fieldByName("Nev").asString();
+        }
+        names.close();
+    }
+    reports::OrderSummaryOptions options;
+    options.settings = &dm.Tbltarol;
+    options.exchangeRate = dm.Tbltarol.fieldByName("Arfolyam").asFloat();
+    options.language = static_cast<reports::Language>(settings.Nyelvindex);
+    options.column =
+        settings.weightColumn ? reports::PriceColumn::Weight : reports::PriceColumn::UnitPrice;
+    options.installDate = settings.installed;
+    if (auto footer = store::fmt::readCp1250Lines(install / "adatok" / "labj.txt")) {
+        options.footer = *footer;
+    }
+    std::string error;
+    switch (reports::printOrderSummaryPdf(dm.Tblreszossz, calc::describeWindow(entry, in), file,
+                                          options, &error)) {
+    case reports::PdfResult::Written:
+        return 0;
+    case reports::PdfResult::Empty:
+        err << "dirurar-calc: a részösszesítő üres, a PDF nem készült el\n";
+        return 0;
+    case reports::PdfResult::Failed:
+        break;
+    }
+    err << "dirurar-calc: a PDF nem készült el: " << error << '\n';
+    return 1;
 }
 
 } // namespace
@@ -453,11 +514,15 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             }
             out << line << '\n';
         }
+        int rc = 0;
+        if (o.pdf) {
+            rc = printPdf(*o.pdf, o.install, dm, entry, collection, types, settings, err);
+        }
         for (store::Table* t : dm.handles()) {
             t->close();
         }
         types.close();
-        return 0;
+        return rc;
     } catch (const std::exception& e) {
         err << "dirurar-calc: " << e.what() << '\n';
         return 1;

@@ -33,6 +33,7 @@ struct Options {
     std::filesystem::path install;
     WindowOptions window;
     bool verbose = false;
+    std::optional<std::filesystem::path> pdf; // print the summary into this PDF file
     bool help = false;
 };
 
