@@ -96,7 +96,8 @@ LogRecord logRecord(const EntryModel& entry, const std::string& typeName, bool P
     }
     r.Eckband = c.Checkeckband.checked && c.Checkeckband.enabled ? "Eckband" : "--";
     r.Nyitas = c.rgpnyitas.enabled ? itemText(c.rgpnyitas) : "--";
-    r.Ts = c.Cbts.checked ? "TS" : "--";
+    // as the collection reads it: a box hidden for the type is not the rail of the window
+    r.Ts = w.rail ? "TS" : "--";
     r.Rzar = c.cb.visible ? (c.cb.checked ? "3" : "23") : "--";
     if (c.cbr.visible && c.cbr.checked) {
         r.Rzar += "/ 15";

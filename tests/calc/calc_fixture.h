@@ -80,13 +80,16 @@ protected:
         dm->Tbltarol.fieldByName(field).setValue(v);
         dm->Tbltarol.post();
     }
-    void part(const char* bsnr, double preis = 1, int grupp = 1) {
+    void part(const char* bsnr, double preis = 1, int grupp = 1, int pe = 1, int kpe = 1,
+              const char* bsnr2 = nullptr) {
         addTo("arlista.db", {{"BSNR", bsnr},
-                             {"BSNR2", bsnr},
+                             {"BSNR2", bsnr2 ? bsnr2 : bsnr},
                              {"ARTIKEL", bsnr},
                              {"BEZEICHN", bsnr},
                              {"PREIS", preis},
-                             {"Grupp", grupp}});
+                             {"Grupp", grupp},
+                             {"PE", pe},
+                             {"Kpe", kpe}});
     }
     void group(int pg, double rab) {
         addTo("rabat.db", {{"PG", pg}, {"Rab", rab}, {"alias", "A"}});
@@ -110,9 +113,10 @@ protected:
                            {"TSBSNR", ts ? ts : bsnr}});
     }
     // The partial summary as part number -> quantity.
-    std::map<std::string, int64_t> partial() {
+    std::map<std::string, int64_t> partial() { return quantities(dm->Tblreszossz); }
+    std::map<std::string, int64_t> order() { return quantities(dm->tblkigyujt); }
+    static std::map<std::string, int64_t> quantities(store::Table& t) {
         std::map<std::string, int64_t> out;
-        store::Table& t = dm->Tblreszossz;
         if (!t.active()) {
             t.open();
         }
