@@ -26,7 +26,8 @@ void ensureGuiApplication() {
 
 } // namespace
 
-PdfResult printOrderSummaryPdf(store::DataSet& summary, const WindowDescription& window,
+PdfResult printOrderSummaryPdf(store::DataSet& summary,
+                               const std::optional<WindowDescription>& window,
                                const std::filesystem::path& file,
                                const OrderSummaryOptions& options, std::string* error) {
     ensureGuiApplication();
@@ -53,7 +54,9 @@ PdfResult printOrderSummaryPdf(store::DataSet& summary, const WindowDescription&
         frm.setExchangeRate(*options.exchangeRate);
     }
     frm.setPriceColumn(options.column, options.language);
-    frm.setWindow(window);
+    if (window) {
+        frm.setWindow(*window); // otherwise the block stays empty and hidden
+    }
     frm.setCustomer(options.customer);
     try {
         const engine::Document doc = layoutWithPlatformFonts(frm.QRposszesit);

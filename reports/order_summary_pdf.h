@@ -34,7 +34,8 @@ enum class PdfResult { Written, Empty, Failed };
 // writes no file and gives Empty (the report prints nothing for it). A layout or file failure
 // gives Failed with a description in *error. A process without an application gets an
 // off-screen GUI application, kept until the process ends (fonts need one).
-PdfResult printOrderSummaryPdf(store::DataSet& summary, const WindowDescription& window,
+PdfResult printOrderSummaryPdf(store::DataSet& summary,
+                               const std::optional<WindowDescription>& window,
                                const std::filesystem::path& file,
                                const OrderSummaryOptions& options = {},
                                std::string* error = nullptr);

@@ -186,4 +186,62 @@ TEST_F(QuoteTest, PrintsTheQuotationIntoAPdf) {
     }
 }
 
+std::map<std::string, long long> quantities(const std::vector<std::string>& lines) {
+    std::map<std::string, long long> q;
+    for (size_t i = 1; i < lines.size(); ++i) {
+        const size_t a = lines[i].find(';');
+        const size_t b = lines[i].find(';', a + 1);
+        const size_t c = lines[i].find(';', b + 1);
+        q[lines[i].substr(0, a)] += std::stoll(lines[i].substr(b + 1, c - b - 1));
+    }
+    return q;
+}
+
+TEST_F(QuoteTest, AnOrderFileAddsItsWindowsUp) {
+    const std::vector<std::vector<std::string>> windows = {
+        {"--type", "1", "--width", "800", "--height", "1200"},
+        {"--type", "1", "--width", "800", "--height", "1200", "--count", "2"},
+        {"--type", "3", "--width", "1000", "--height", "2000", "--rab", "2100"},
+        {"--type", "1", "--width", "800", "--height", "1200", "--count", "-3"}};
+    std::map<std::string, long long> expected;
+    {
+        std::ofstream file(*dir_ / "order.txt");
+        for (const auto& w : windows) {
+            for (const auto& a : w) {
+                file << a << ' ';
+            }
+            file << "\n\n"; // empty lines are skipped
+            for (const auto& [part, n] : quantities(run(w).lines())) {
+                expected[part] += n;
+            }
+        }
+    }
+    std::erase_if(expected, [](const auto& e) { return e.second == 0; });
+    const Result r = run({"--order", (*dir_ / "order.txt").string()});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(quantities(r.lines()), expected);
+    EXPECT_EQ(r.lines()[0], "BSNR;Megnevezes;Darab;ear;ar;ear2;ar2;gew");
+    // printed after "&Összesít": the order summary without a window description
+    const fs::path pdf = *dir_ / "rendeles.pdf";
+    ASSERT_EQ(run({"--order", (*dir_ / "order.txt").string(), "--pdf", pdf.string()}).rc, 0);
+    if (const auto text =
+            reportsupport::havePoppler() ? reportsupport::pdfText(pdf) : std::nullopt) {
+        EXPECT_EQ(text->find("1000 x 2000 x 2100 mm"), std::string::npos);
+        EXPECT_NE(text->find(r.lines()[1].substr(0, r.lines()[1].find(';'))), std::string::npos);
+    }
+
+    std::ofstream(*dir_ / "bad.txt") << "--type 1 --width 800 --height 1200\n"
+                                     << "--type 1 --width 80 --height 1200\n";
+    Result bad = run({"--order", (*dir_ / "bad.txt").string()});
+    EXPECT_EQ(bad.rc, 1);
+    EXPECT_NE(bad.err.find("2. sor"), std::string::npos) << bad.err;
+    EXPECT_TRUE(bad.out.empty());
+    std::ofstream(*dir_ / "bad.txt") << "--type 1 --width 800 --height 1200 --pdf x.pdf\n";
+    bad = run({"--order", (*dir_ / "bad.txt").string()});
+    EXPECT_EQ(bad.rc, 2);
+    EXPECT_NE(bad.err.find("1. sor"), std::string::npos) << bad.err;
+    EXPECT_EQ(run({"--order", (*dir_ / "none.txt").string()}).rc, 2);
+    EXPECT_EQ(run({"--order", (*dir_ / "order.txt").string(), "--type", "1"}).rc, 2);
+}
+
 } // namespace

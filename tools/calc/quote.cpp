@@ -6,6 +6,7 @@
 #include "calc/collection.h"
 #include "calc/description.h"
 #include "calc/entry_model.h"
+#include "calc/order_lists.h"
 #include "calc/prices.h"
 #include "reports/order_summary_pdf.h"
 #include "store/catalogue/catalogue.h"
@@ -14,9 +15,12 @@
 #include "store/tdm.h"
 
 #include <charconv>
+#include <fstream>
 #include <map>
+#include <memory>
 #include <ostream>
 #include <random>
+#include <sstream>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -28,6 +32,7 @@ const char* usage() {
            "           [--count Q] [--hinge 0|1|2] [--material 0-4] [--colour 0-3]\n"
            "           [--opening 0|1] [--eckband] [--rod3] [--rod15] [--rail15]\n"
            "           [--profile N] [--verbose] [--pdf FILE]\n"
+           "       dirurar-calc --install DIR --order FILE [--verbose] [--pdf FILE]\n"
            "\n"
            "Egy ablak vasalatait gyűjti ki az adatbevitel szabályai szerint, a telepítés\n"
            "munkatábláinak másolatán (a telepítés nem változik), és kiírja a részösszesítőt\n"
@@ -45,6 +50,9 @@ const char* usage() {
            "  --profile N     \"Automatkus váltás\" bekapcsolva az N. profillal\n"
            "  --verbose       az ablak adatai a gyűjtés előtt a hibakimenetre\n"
            "  --pdf FILE      ajánlat: a részösszesítő az összesítő nyomtatási képével PDF-be\n"
+           "  --order FILE    rendelés: a fájl minden nem üres sora egy ablak kapcsolói\n"
+           "                  (--type ... --width ...); az ablakok egymás után kigyűjtve és\n"
+           "                  összesítve, a kiírás az összesítő\n"
            "\n"
            "Kilépési kód: 0 kész, 1 az ablak nem gyűjthető ki, 2 hibás paraméterek.\n";
 }
@@ -95,6 +103,10 @@ std::optional<std::string> parseArguments(const std::vector<std::string>& args, 
             haveInstall = true;
             continue;
         }
+        if (a == "--order") {
+            o.order = fs::path(args[++i]);
+            continue;
+        }
         if (a == "--pdf") {
             o.pdf = fs::path(args[++i]);
             continue;
@@ -123,6 +135,12 @@ std::optional<std::string> parseArguments(const std::vector<std::string>& args, 
     }
     if (!haveInstall) {
         return "hiányzik: --install";
+    }
+    if (o.order) {
+        if (w.type >= 0 || w.width >= 0 || w.height >= 0) {
+            return "--order mellett az ablakok a fájlban állnak";
+        }
+        return std::nullopt;
     }
     if (w.type < 0 || w.width < 0 || w.height < 0) {
         return "kötelező: --type, --width és --height";
@@ -348,10 +366,11 @@ bool fillIn(calc::EntryModel& e, const WindowOptions& wo, std::string& refusal) 
     return true;
 }
 
-// The quotation: the partial summary with the order summary layout and the window's block.
-int printPdf(const fs::path& file, const fs::path& install, store::TDM& dm,
-             const calc::EntryModel& entry, const calc::Collection& collection, store::Table& types,
-             const Settings& settings, std::ostream& err) {
+// The window's block of the printed header.
+reports::WindowDescription describe(const fs::path& install, store::TDM& dm,
+                                    const calc::EntryModel& entry,
+                                    const calc::Collection& collection, store::Table& types,
+                                    const Settings& settings) {
     const app::LanguageValues lang = app::languageValues(settings.Nyelvindex);
     calc::DescriptionInputs in;
     types.locate("Tipuskod", store::Value(entry.window().type));
@@ -369,6 +388,13 @@ int printPdf(const fs::path& file, const fs::path& install, store::TDM& dm,
         }
         names.close();
     }
+    return calc::describeWindow(entry, in);
+}
+
+// The summary printed with the order summary layout.
+int printPdf(const fs::path& file, const fs::path& install, store::TDM& dm, store::Table& summary,
+             const std::optional<reports::WindowDescription>& window, const Settings& settings,
+             std::ostream& err) {
     reports::OrderSummaryOptions options;
     options.settings = &dm.Tbltarol;
     options.exchangeRate = dm.Tbltarol.fieldByName("Arfolyam").asFloat();
@@ -380,18 +406,183 @@ int printPdf(const fs::path& file, const fs::path& install, store::TDM& dm,
         options.footer = *footer;
     }
     std::string error;
-    switch (reports::printOrderSummaryPdf(dm.Tblreszossz, calc::describeWindow(entry, in), file,
-                                          options, &error)) {
+    switch (reports::printOrderSummaryPdf(summary, window, file, options, &error)) {
     case reports::PdfResult::Written:
         return 0;
     case reports::PdfResult::Empty:
-        err << "dirurar-calc: a részösszesítő üres, a PDF nem készült el\n";
+        err << "dirurar-calc: az összesítő üres, a PDF nem készült el\n";
         return 0;
     case reports::PdfResult::Failed:
         break;
     }
     err << "dirurar-calc: a PDF nem készült el: " << error << '\n';
     return 1;
+}
+
+// The working tables of one run and the objects the program attaches to them.
+struct Work {
+    explicit Work(const fs::path& installation, std::ostream& e)
+        : install(installation), err(e), copy(installation), messages(e), dm((attach(), session)),
+          rules(dm, messages), collection(dm, rules, messages), prices(dm, messages),
+          lists(dm, collection, messages), types(session, "tipusok"),
+          badParts(copy.root() / "text" / "Bsnrhiba.txt") {
+        prices.logBadPart = [this](const std::string& line) {
+            badParts.add(line);
+            err << "hibás alkatrész: " << line << '\n';
+        };
+        types.setAlias("diploma");
+        types.setTableName("tipus.DB");
+        types.open();
+        dm.Tbltarol.open();
+        if (dm.Tbltarol.isEmpty()) {
+            throw std::runtime_error("a tarolo tábla üres");
+        }
+        dm.Tbltarol.first();
+    }
+    ~Work() {
+        for (store::Table* t : dm.handles()) {
+            t->close();
+        }
+        types.close();
+    }
+    Work(const Work&) = delete;
+    Work& operator=(const Work&) = delete;
+
+    void attach() {
+        copy.attach(session);
+        store::catalogue::createMissingTables(session, copy.root());
+    }
+
+    // Data entry and "&Kigyűjt" for one window, then the collection window's activation.
+    // False with the reason when data entry would not collect it.
+    bool collect(const WindowOptions& wo, bool verbose, std::string& refusal) {
+        store::Table& tarolo = dm.Tbltarol;
+        if (tarolo.state() != store::DataSetState::Browse) {
+            tarolo.post();
+        }
+        tarolo.edit();
+        tarolo.fieldByName("Kod").setAsInteger(wo.type);
+        if (wo.profile) {
+            tarolo.fieldByName("Profil").setAsInteger(*wo.profile);
+        }
+        tarolo.post();
+        if (wo.profile) {
+            dm.Tblprofil.open();
+            dm.tblprofildat.open();
+            app::Profilbetoltes(dm, [this](const std::string& m) { messages.showMessage(m); });
+        }
+        if (!types.locate("Tipuskod", store::Value(wo.type))) {
+            refusal = "nincs ilyen ablaktípus: " + std::to_string(wo.type);
+            return false;
+        }
+        const app::LanguageValues lang = app::languageValues(settings.Nyelvindex);
+        entry = std::make_unique<calc::EntryModel>(typeSource(types), messages);
+        entry->setLanguage(settings.Nyelvindex, lang.Kivitelfelirat, lang.Akadalyfelirat);
+        if (!fillIn(*entry, wo, refusal)) {
+            return false;
+        }
+        rules.state.materialIndex = entry->window().material;
+        const calc::Window w = entry->window();
+        dm.Rudzaropcio = entry->Rudzaropcio();
+        if (verbose) {
+            err << "window: Vezkod=" << (w.type + 100 * w.hinge + 1000 * w.material)
+                << " Kod=" << w.type << " hinge=" << w.hinge << " material=" << w.material
+                << " colour=" << w.colour << " opening=" << w.opening << " W=" << w.width
+                << " H=" << w.height << " R=" << w.lockSide << " Q=" << w.quantity
+                << " eckband=" << (w.eckband ? 1 : 0) << " ts=" << (w.rail ? 1 : 0)
+                << " Rudzaropcio=" << dm.Rudzaropcio << '\n';
+        }
+        collection.Ujkigyujtes = collection.Naplozando = collection.Konvertalando = true;
+        collection.Profilvaltva = false;
+        tarolo.edit();
+        tarolo.fieldByName("KR").setAsBoolean(true);
+        tarolo.post();
+        if (!collection.bkivalasztClick(w, settings.handles)) {
+            refusal = "a darabszám nem egész szám";
+            return false;
+        }
+        collection.activate(w, wo.profile.has_value());
+        settle(dm.Tblreszossz);
+        return true;
+    }
+
+    // "&Összesít" of the window collected last, with its log record.
+    void moveIntoOrder() {
+        const std::string typeName =
+            types.locate("Tipuskod", store::Value(entry->window().type))
+                ? types.fieldByName(app::languageValues(settings.Nyelvindex).typeListField)
+                      .asString()
+                : std::string();
+        lists.Osszesit(calc::logRecord(*entry, typeName, collection.Profilvaltva, profileName()));
+        settle(dm.tblkigyujt);
+    }
+
+    std::string profileName() {
+        const int64_t profile = dm.Tbltarol.fieldByName("Profil").asInteger();
+        store::Table names(session, "profilnevek");
+        names.setAlias("diploma");
+        names.setTableName("profilnev.DB");
+        names.open();
+        std::string name;
+        if (profile != 0 && names.locate("Sorsz", store::Value(profile))) {
+            name = names.fieldByName("Nev").asString();
+        }
+        names.close();
+        return name;
+    }
+
+    // The list as the collection window shows it: rows that cannot be priced are reported and
+    // removed when first read.
+    void settle(store::Table& list) {
+        const int ar = list.fieldByName("ar").index();
+        for (int r = 0; r < list.rowCount(); ++r) {
+            list.rowValue(r, ar);
+        }
+        prices.removeUnpriceable();
+    }
+
+    void print(store::Table& list, std::ostream& out) {
+        const char* columns[] = {"BSNR", "Megnevezes", "Darab", "ear", "ar", "ear2", "ar2", "gew"};
+        std::vector<int> index;
+        for (const char* c : columns) {
+            index.push_back(list.fieldByName(c).index());
+        }
+        out << "BSNR;Megnevezes;Darab;ear;ar;ear2;ar2;gew\n";
+        for (int r = 0; r < list.rowCount(); ++r) {
+            std::string line;
+            for (size_t c = 0; c < index.size(); ++c) {
+                if (c > 0) {
+                    line += ';';
+                }
+                line += csvField(text(list.rowValue(r, index[c])));
+            }
+            out << line << '\n';
+        }
+    }
+
+    fs::path install;
+    std::ostream& err;
+    const Settings settings = readSettings();
+    WorkingCopy copy;
+    store::Session session;
+    ConsoleMessages messages;
+    store::TDM dm;
+    store::DataModuleRules rules;
+    calc::Collection collection;
+    calc::Prices prices;
+    calc::OrderLists lists;
+    store::Table types;
+    app::BadPartList badParts;
+    std::unique_ptr<calc::EntryModel> entry;
+};
+
+std::vector<std::string> words(const std::string& line) {
+    std::vector<std::string> out;
+    std::istringstream in(line);
+    for (std::string w; in >> w;) {
+        out.push_back(w);
+    }
+    return out;
 }
 
 } // namespace
@@ -411,118 +602,73 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             << '\n';
         return 2;
     }
-    try {
-        const WorkingCopy copy(o.install);
-        store::Session session;
-        copy.attach(session);
-        store::catalogue::createMissingTables(session, copy.root());
-
-        ConsoleMessages messages(err);
-        store::TDM dm(session);
-        store::DataModuleRules rules(dm, messages);
-        calc::Collection collection(dm, rules, messages);
-        calc::Prices prices(dm, messages);
-        app::BadPartList badParts(copy.root() / "text" / "Bsnrhiba.txt");
-        prices.logBadPart = [&](const std::string& line) {
-            badParts.add(line);
-            err << "hibás alkatrész: " << line << '\n';
-        };
-
-        const Settings settings = readSettings();
-        const WindowOptions& wo = o.window;
-        store::Table& tarolo = dm.Tbltarol;
-        tarolo.open();
-        if (tarolo.isEmpty()) {
-            err << "dirurar-calc: a tarolo tábla üres\n";
-            return 1;
+    // the windows of an order file, read and checked before anything is collected
+    std::vector<std::pair<int, WindowOptions>> windows;
+    if (o.order) {
+        std::ifstream in(*o.order);
+        if (!in) {
+            err << "dirurar-calc: a rendelés fájl nem olvasható: " << o.order->string() << '\n';
+            return 2;
         }
-        tarolo.first();
-        tarolo.edit();
-        tarolo.fieldByName("Kod").setAsInteger(wo.type);
-        if (wo.profile) {
-            tarolo.fieldByName("Profil").setAsInteger(*wo.profile);
-        }
-        tarolo.post();
-        if (wo.profile) {
-            dm.Tblprofil.open();
-            dm.tblprofildat.open();
-            app::Profilbetoltes(dm, [&](const std::string& m) { messages.showMessage(m); });
-        }
-
-        store::Table types(session, "tipusok");
-        types.setAlias("diploma");
-        types.setTableName("tipus.DB");
-        types.open();
-        if (!types.locate("Tipuskod", store::Value(wo.type))) {
-            err << "dirurar-calc: nincs ilyen ablaktípus: " << wo.type << '\n';
-            return 1;
-        }
-
-        // data entry, as the user would fill it in
-        const app::LanguageValues lang = app::languageValues(settings.Nyelvindex);
-        calc::EntryModel entry(typeSource(types), messages);
-        entry.setLanguage(settings.Nyelvindex, lang.Kivitelfelirat, lang.Akadalyfelirat);
-        std::string refusal;
-        if (!fillIn(entry, wo, refusal)) {
-            err << "dirurar-calc: az ablak nem gyűjthető ki: " << refusal << '\n';
-            return 1;
-        }
-        rules.state.materialIndex = entry.window().material;
-
-        const calc::Window w = entry.window();
-        dm.Rudzaropcio = entry.Rudzaropcio();
-        if (o.verbose) {
-            err << "window: Vezkod=" << (w.type + 100 * w.hinge + 1000 * w.material)
-                << " Kod=" << w.type << " hinge=" << w.hinge << " material=" << w.material
-                << " colour=" << w.colour << " opening=" << w.opening << " W=" << w.width
-                << " H=" << w.height << " R=" << w.lockSide << " Q=" << w.quantity
-                << " eckband=" << (w.eckband ? 1 : 0) << " ts=" << (w.rail ? 1 : 0)
-                << " Rudzaropcio=" << dm.Rudzaropcio << '\n';
-        }
-
-        // "&Kigyűjt"
-        collection.Ujkigyujtes = collection.Naplozando = collection.Konvertalando = true;
-        collection.Profilvaltva = false;
-        tarolo.edit();
-        tarolo.fieldByName("KR").setAsBoolean(true);
-        tarolo.post();
-        if (!collection.bkivalasztClick(w, settings.handles)) {
-            return 1;
-        }
-        collection.activate(w, wo.profile.has_value());
-
-        // the list as the collection window shows it: rows that cannot be priced go first
-        store::Table& partial = dm.Tblreszossz;
-        const char* columns[] = {"BSNR", "Megnevezes", "Darab", "ear", "ar", "ear2", "ar2", "gew"};
-        std::vector<int> index;
-        for (const char* c : columns) {
-            index.push_back(partial.fieldByName(c).index());
-        }
-        for (int r = 0; r < partial.rowCount(); ++r) {
-            partial.rowValue(r, index[4]);
-        }
-        prices.removeUnpriceable();
-
-        out << "BSNR;Megnevezes;Darab;ear;ar;ear2;ar2;gew\n";
-        for (int r = 0; r < partial.rowCount(); ++r) {
-            std::string line;
-            for (size_t c = 0; c < index.size(); ++c) {
-                if (c > 0) {
-                    line += ';';
-                }
-                line += csvField(text(partial.rowValue(r, index[c])));
+        int lineNo = 0;
+        for (std::string line; std::getline(in, line);) {
+            ++lineNo;
+            const auto w = words(line);
+            if (w.empty()) {
+                continue;
             }
-            out << line << '\n';
+            Options one;
+            one.install = o.install;
+            std::vector<std::string> withInstall = {"--install", o.install.string()};
+            withInstall.insert(withInstall.end(), w.begin(), w.end());
+            if (const auto bad = parseArguments(withInstall, one);
+                bad || one.help || one.order || one.pdf) {
+                err << "dirurar-calc: " << o.order->string() << ", " << lineNo
+                    << ". sor: " << (bad ? *bad : std::string("csak ablak-kapcsolók állhatnak itt"))
+                    << '\n';
+                return 2;
+            }
+            windows.emplace_back(lineNo, one.window);
         }
-        int rc = 0;
+    }
+    try {
+        Work work(o.install, err);
+        if (!o.order) {
+            std::string refusal;
+            if (!work.collect(o.window, o.verbose, refusal)) {
+                err << "dirurar-calc: az ablak nem gyűjthető ki: " << refusal << '\n';
+                return 1;
+            }
+            work.print(work.dm.Tblreszossz, out);
+            if (o.pdf) {
+                return printPdf(*o.pdf, o.install, work.dm, work.dm.Tblreszossz,
+                                describe(o.install, work.dm, *work.entry, work.collection,
+                                         work.types, work.settings),
+                                work.settings, err);
+            }
+            return 0;
+        }
+        // the order summary starts empty, as after the order summary's "&Töröl"
+        work.dm.tblkigyujt.open();
+        work.dm.tblkigyujt.emptyTable();
+        work.dm.tblnaplo.open();
+        work.dm.tblnaplo.emptyTable();
+        for (const auto& [lineNo, window] : windows) {
+            std::string refusal;
+            if (!work.collect(window, o.verbose, refusal)) {
+                err << "dirurar-calc: " << o.order->string() << ", " << lineNo
+                    << ". sor: az ablak nem gyűjthető ki: " << refusal << '\n';
+                return 1;
+            }
+            work.moveIntoOrder();
+        }
+        work.print(work.dm.tblkigyujt, out);
         if (o.pdf) {
-            rc = printPdf(*o.pdf, o.install, dm, entry, collection, types, settings, err);
+            // after "&Összesít" the print carries no window description
+            return printPdf(*o.pdf, o.install, work.dm, work.dm.tblkigyujt, std::nullopt,
+                            work.settings, err);
         }
-        for (store::Table* t : dm.handles()) {
-            t->close();
-        }
-        types.close();
-        return rc;
+        return 0;
     } catch (const std::exception& e) {
         err << "dirurar-calc: " << e.what() << '\n';
         return 1;

@@ -33,7 +33,8 @@ struct Options {
     std::filesystem::path install;
     WindowOptions window;
     bool verbose = false;
-    std::optional<std::filesystem::path> pdf; // print the summary into this PDF file
+    std::optional<std::filesystem::path> pdf;   // print the summary into this PDF file
+    std::optional<std::filesystem::path> order; // the windows of an order, one per line
     bool help = false;
 };
 
