@@ -65,6 +65,8 @@ Tfrmkival::Tfrmkival(store::TDM& dm, store::DataModuleRules& rules, store::Messa
 }
 
 Tfrmkival::~Tfrmkival() {
+    // the widgets that go with the dialog move the focus: this window no longer listens
+    disconnect(focusConnection_);
     if (types_) {
         types_->close();
     }
@@ -216,8 +218,8 @@ void Tfrmkival::connectControls() {
 
     connect(Btnkivalaszt, &QPushButton::clicked, this, [this] { BtnkivalasztClick(); });
     connect(Btnbezaras, &QPushButton::clicked, this, &QDialog::reject);
-    connect(qApp, &QApplication::focusChanged, this,
-            [this](QWidget* old, QWidget* now) { focusMoved(old, now); });
+    focusConnection_ = connect(qApp, &QApplication::focusChanged, this,
+                               [this](QWidget* old, QWidget* now) { focusMoved(old, now); });
 }
 
 const calc::Control* Tfrmkival::controlOf(QWidget* w) const {

@@ -108,7 +108,8 @@ private:
     std::filesystem::path pictureShown_;
     std::string pictureTried_;
     std::pair<int, int> filteredFor_{-1, -1}; // type code and material of the type list's filter
-    QWidget* clicked_ = nullptr;              // the group whose click is being handled
+    QMetaObject::Connection focusConnection_;
+    QWidget* clicked_ = nullptr; // the group whose click is being handled
     bool busy_ = false;
     bool deactivated_ = false;
 };
