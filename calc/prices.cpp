@@ -67,76 +67,160 @@ Prices::~Prices() {
 
 bool Prices::openLookups() {
     try {
-        if (!priceList_.active()) {
-            priceList_.open();
+        if (!priceList_.active() || !groups_.active()) {
+            if (!priceList_.active()) {
+                priceList_.open();
+            }
+            if (!groups_.active()) {
+                groups_.open();
+            }
+            const store::TableSchema& p = priceList_.store()->schema();
+            col_.bsnr = p.fieldIndex("BSNR");
+            col_.preis = p.fieldIndex("PREIS");
+            col_.epreis = p.fieldIndex("Epreis");
+            col_.fpreis = p.fieldIndex("Fpreis");
+            col_.pe = p.fieldIndex("PE");
+            col_.kpe = p.fieldIndex("Kpe");
+            col_.kpreis = p.fieldIndex("Kpreis");
+            col_.grupp = p.fieldIndex("Grupp");
+            const store::TableSchema& g = groups_.store()->schema();
+            col_.pg = g.fieldIndex("PG");
+            col_.rab = g.fieldIndex("Rab");
         }
-        if (!groups_.active()) {
-            groups_.open();
-        }
-        return true;
+        return col_.bsnr >= 0 && col_.grupp >= 0 && col_.pg >= 0 && col_.rab >= 0;
     } catch (const std::exception&) {
         return false;
     }
 }
 
+namespace {
+
+double number(const store::Row& r, int column) {
+    if (column < 0) {
+        return 0;
+    }
+    const Value& v = r[static_cast<size_t>(column)];
+    return v.isFloat() ? v.floatValue() : v.isInt() ? static_cast<double>(v.intValue()) : 0;
+}
+
+} // namespace
+
 std::optional<PartPrice> Prices::partPrice(const std::string& bsnr) {
-    if (!openLookups() || !priceList_.findKey({Value(bsnr)})) {
+    // straight through the stored rows and their indexes: no cursor moves, no events
+    if (!openLookups()) {
         return std::nullopt;
     }
-    const Value group = priceList_.fieldByName("Grupp").value();
-    if (group.isNull() || !groups_.findKey({group})) {
+    store::SharedTable& parts = *priceList_.store();
+    store::SharedTable& groups = *groups_.store();
+    if (cacheOf_ != &parts || cacheParts_ != parts.version() || cacheGroups_ != groups.version()) {
+        cache_.clear();
+        cacheOf_ = &parts;
+        cacheParts_ = parts.version();
+        cacheGroups_ = groups.version();
+    }
+    if (auto hit = cache_.find(bsnr); hit != cache_.end()) {
+        return hit->second;
+    }
+    auto& entry = cache_[bsnr];
+    const uint32_t slot = parts.findHashed(col_.bsnr, Value(bsnr));
+    if (slot == store::kNoSlot) {
+        return std::nullopt;
+    }
+    const store::Row& r = parts.row(slot);
+    const Value& group = r[static_cast<size_t>(col_.grupp)];
+    if (group.isNull()) {
+        return std::nullopt;
+    }
+    const uint32_t g = groups.findHashed(col_.pg, group);
+    if (g == store::kNoSlot) {
         return std::nullopt;
     }
     PartPrice p;
-    p.PREIS = priceList_.fieldByName("PREIS").asFloat();
-    p.Epreis = priceList_.fieldByName("Epreis").asFloat();
-    p.Fpreis = priceList_.fieldByName("Fpreis").asFloat();
-    p.PE = static_cast<int32_t>(priceList_.fieldByName("PE").asInteger());
-    p.Kpe = static_cast<int32_t>(priceList_.fieldByName("Kpe").asInteger());
-    p.Kpreis = priceList_.fieldByName("Kpreis").asFloat();
-    p.g = groups_.fieldByName("Rab").asFloat();
+    p.PREIS = number(r, col_.preis);
+    p.Epreis = number(r, col_.epreis);
+    p.Fpreis = number(r, col_.fpreis);
+    p.PE = static_cast<int32_t>(number(r, col_.pe));
+    p.Kpe = static_cast<int32_t>(number(r, col_.kpe));
+    p.Kpreis = number(r, col_.kpreis);
+    p.g = number(groups.row(g), col_.rab);
+    entry = p;
     return p;
 }
 
 PriceSettings Prices::settings() {
-    PriceSettings s;
+    // read again after any change: an edited settings record counts as well
+    const uint64_t stamp = dm_.session().changeCount();
     Table& t = dm_.Tbltarol;
+    const bool editing = t.active() && t.state() != store::DataSetState::Browse;
+    if (stamp == settingsStamp_ && !editing) {
+        return settings_;
+    }
+    PriceSettings s;
     if (t.active() && !t.isEmpty()) {
         s.Grupp1 = t.fieldByName("Grupp1").asFloat();
         s.Grupp5 = t.fieldByName("Grupp5").asFloat();
         s.Arfolyam = t.fieldByName("Arfolyam").asFloat();
     }
+    settings_ = s;
+    settingsStamp_ = editing ? 0 : stamp;
     return s;
 }
 
+const Prices::RowFields& Prices::rowFields(DataSet& ds, const char* key, const char* total) {
+    for (auto& [handle, f] : rowFields_) {
+        if (handle == &ds && f.key < ds.fieldCount() && f.ar < ds.fieldCount() &&
+            store::equalsNoCase(ds.field(f.key).name(), key) &&
+            store::equalsNoCase(ds.field(f.ar).name(), total)) {
+            return f;
+        }
+    }
+    RowFields f;
+    auto at = [&](const char* name) {
+        store::Field* x = ds.findField(name);
+        return x ? x->index() : -1;
+    };
+    f.key = at(key);
+    f.darab = at("Darab");
+    f.ar = at(total);
+    f.ar2 = at("ar2");
+    f.ear = at("ear");
+    f.ear2 = at("ear2");
+    f.gew = at("gew");
+    std::erase_if(rowFields_, [&](const auto& e) { return e.first == &ds; });
+    rowFields_.emplace_back(&ds, f);
+    return rowFields_.back().second;
+}
+
 void Prices::summaryRow(DataSet& ds) {
-    const std::string bsnr = ds.fieldByName("BSNR").asString();
+    const RowFields& f = rowFields(ds, "BSNR", "ar");
+    const std::string bsnr = ds.field(f.key).asString();
     const auto part = partPrice(bsnr);
     if (!part) {
         markUnpriceable(ds, bsnr);
         return;
     }
-    const double N = static_cast<double>(ds.fieldByName("Darab").asInteger());
+    const double N = static_cast<double>(ds.field(f.darab).asInteger());
     const RowPrices r = rowPrices(*part, N, part->PE, settings());
-    ds.fieldByName("ar").setAsFloat(r.ar);
-    ds.fieldByName("ar2").setAsFloat(r.ar2);
-    ds.fieldByName("ear").setAsFloat(r.ear);
-    ds.fieldByName("ear2").setAsFloat(r.ear2);
-    ds.fieldByName("gew").setAsFloat(r.gew);
+    ds.field(f.ar).setAsFloat(r.ar);
+    ds.field(f.ar2).setAsFloat(r.ar2);
+    ds.field(f.ear).setAsFloat(r.ear);
+    ds.field(f.ear2).setAsFloat(r.ear2);
+    ds.field(f.gew).setAsFloat(r.gew);
 }
 
 void Prices::stockRow(DataSet& ds) {
     // a stock row that cannot be priced simply shows no prices
-    const auto part = partPrice(ds.fieldByName("Bsnr").asString());
+    const RowFields& f = rowFields(ds, "Bsnr", "Ar");
+    const auto part = partPrice(ds.field(f.key).asString());
     if (!part) {
         return;
     }
-    const double N = static_cast<double>(ds.fieldByName("Darab").asInteger());
+    const double N = static_cast<double>(ds.field(f.darab).asInteger());
     const RowPrices r = rowPrices(*part, N, part->PE, settings());
-    ds.fieldByName("Ar").setAsFloat(r.ar);
-    ds.fieldByName("ar2").setAsFloat(r.ar2);
-    ds.fieldByName("ear").setAsFloat(r.ear);
-    ds.fieldByName("ear2").setAsFloat(r.ear2);
+    ds.field(f.ar).setAsFloat(r.ar);
+    ds.field(f.ar2).setAsFloat(r.ar2);
+    ds.field(f.ear).setAsFloat(r.ear);
+    ds.field(f.ear2).setAsFloat(r.ear2);
 }
 
 void Prices::priceListRow(DataSet& ds) {
@@ -144,25 +228,69 @@ void Prices::priceListRow(DataSet& ds) {
 }
 
 void Prices::markUnpriceable(DataSet& ds, const std::string& bsnr) {
-    auto* handle = dynamic_cast<Table*>(&ds);
-    if (handle == nullptr || removing_) {
+    if (auto* handle = dynamic_cast<Table*>(&ds)) {
+        markUnpriceable(*handle, bsnr, ds.fieldByName("Darab").asString());
+    }
+}
+
+void Prices::markUnpriceable(Table& handle, const std::string& bsnr, std::string quantity) {
+    if (removing_) {
         return;
     }
     for (const Pending& p : pending_) {
-        if (p.handle == handle && p.bsnr == bsnr) {
+        if (p.handle == &handle && p.bsnr == bsnr) {
             return; // already waiting for its report
         }
     }
     // while an opened order is copied in, the quantity is that of the order line
-    const Table& rendel = dm_.Tblrendel;
-    std::string quantity = ds.fieldByName("Darab").asString();
-    if (dm_.rendelesbetoltes && rendel.active()) {
+    if (dm_.rendelesbetoltes && dm_.Tblrendel.active()) {
         quantity = dm_.Tblrendel.fieldByName("Darab").asString();
     }
-    pending_.push_back({handle, bsnr, quantity});
+    pending_.push_back({&handle, bsnr, std::move(quantity)});
     if (scheduleRemoval) {
         scheduleRemoval();
     }
+}
+
+std::pair<double, double> Prices::totals(Table& summary) {
+    double euro = 0;
+    double forint = 0;
+    if (!summary.active()) {
+        return {euro, forint};
+    }
+    const RowFields& f = rowFields(summary, "BSNR", "ar");
+    const PriceSettings s = settings();
+    auto add = [&](const Value& key, const Value& n) {
+        const std::string& bsnr = key.isText() ? key.textValue() : std::string();
+        const auto part = partPrice(bsnr);
+        if (!part) {
+            markUnpriceable(summary, bsnr, n.isInt() ? std::to_string(n.intValue()) : "");
+            return;
+        }
+        const RowPrices p =
+            rowPrices(*part, n.isInt() ? static_cast<double>(n.intValue()) : 0, part->PE, s);
+        euro += p.ar;
+        forint += p.ar2;
+    };
+    store::SharedTable* rows = summary.store();
+    const int keyColumn = rows ? rows->schema().fieldIndex("BSNR") : -1;
+    const int darabColumn = rows ? rows->schema().fieldIndex("Darab") : -1;
+    if (rows && keyColumn >= 0 && darabColumn >= 0 && !summary.filtered() &&
+        summary.masterSource() == nullptr && summary.state() == store::DataSetState::Browse) {
+        // every stored row is shown: the sums are taken from the rows themselves
+        for (uint32_t slot = 0; slot < rows->slotCount(); ++slot) {
+            if (rows->live(slot)) {
+                const store::Row& r = rows->row(slot);
+                add(r[static_cast<size_t>(keyColumn)], r[static_cast<size_t>(darabColumn)]);
+            }
+        }
+        return {euro, forint};
+    }
+    const int count = summary.rowCount();
+    for (int r = 0; r < count; ++r) {
+        add(summary.rowValue(r, f.key), summary.rowValue(r, f.darab));
+    }
+    return {euro, forint};
 }
 
 int Prices::removeUnpriceable() {

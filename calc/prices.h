@@ -9,6 +9,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -67,12 +68,23 @@ public:
     std::optional<PartPrice> partPrice(const std::string& bsnr);
     PriceSettings settings();
 
+    // The sums of `ar` and `ar2` over the visible rows of a summary, worked out from the rows'
+    // part numbers and quantities with the same formulas as the rows show, without running
+    // the row calculation of each row. Rows that cannot be priced count 0 and are reported as
+    // when they are shown.
+    std::pair<double, double> totals(store::Table& summary);
+
     // Reports, logs and removes every summary row found unpriceable since the last call;
     // each row is reported once. Returns the number of rows removed.
     int removeUnpriceable();
     bool removalPending() const { return !pending_.empty(); }
 
 private:
+    // positions of the fields a row calculation reads and writes, per handle
+    struct RowFields {
+        int key = -1, darab = -1, ar = -1, ar2 = -1, ear = -1, ear2 = -1, gew = -1;
+    };
+    const RowFields& rowFields(store::DataSet& ds, const char* key, const char* total);
     struct Pending {
         store::Table* handle;
         std::string bsnr;
@@ -82,12 +94,25 @@ private:
     void stockRow(store::DataSet& ds);
     void priceListRow(store::DataSet& ds);
     void markUnpriceable(store::DataSet& ds, const std::string& bsnr);
+    void markUnpriceable(store::Table& handle, const std::string& bsnr, std::string quantity);
     bool openLookups();
 
     store::TDM& dm_;
     store::Messages& messages_;
-    store::Table priceList_; // own cursors: reading a row never moves the windows' handles
+    store::Table priceList_; // own handles: reading a row never moves the windows' handles
     store::Table groups_;
+    // columns of the price list and the discount groups in their stored rows
+    struct {
+        int bsnr = -1, preis = -1, epreis = -1, fpreis = -1, pe = -1, kpe = -1, kpreis = -1,
+            grupp = -1, pg = -1, rab = -1;
+    } col_;
+    std::vector<std::pair<const store::DataSet*, RowFields>> rowFields_;
+    // the prices found so far, while the price list and the discount groups stay unchanged
+    std::unordered_map<std::string, std::optional<PartPrice>> cache_;
+    const void* cacheOf_ = nullptr;
+    uint64_t cacheParts_ = 0, cacheGroups_ = 0;
+    PriceSettings settings_;
+    uint64_t settingsStamp_ = 0;
     std::vector<Pending> pending_;
     bool removing_ = false;
 };

@@ -292,10 +292,8 @@ OrderedIndex& SharedTable::index(const IndexDef& def) {
     return *indexes_.back();
 }
 
-static std::string hashKey(const Row& row, const std::vector<int>& columns) {
-    std::string k;
-    for (int c : columns) {
-        const Value& v = row[static_cast<size_t>(c)];
+static void appendHashPart(std::string& k, const Value& v) {
+    {
         if (v.isNull()) {
             k += '\x01';
         } else if (v.isText()) {
@@ -316,6 +314,13 @@ static std::string hashKey(const Row& row, const std::vector<int>& columns) {
             }
         }
         k += '\0';
+    }
+}
+
+static std::string hashKey(const Row& row, const std::vector<int>& columns) {
+    std::string k;
+    for (int c : columns) {
+        appendHashPart(k, row[static_cast<size_t>(c)]);
     }
     return k;
 }
@@ -339,6 +344,28 @@ uint32_t SharedTable::findExact(const std::vector<int>& columns, const std::vect
             return kNoSlot;
         }
     }
+    return findHashed(columns, key);
+}
+
+uint32_t SharedTable::findHashed(int column, const Value& key) {
+    HashIndex& h = hashIndex({column});
+    std::string k;
+    appendHashPart(k, key);
+    auto it = h.map.find(k);
+    return it == h.map.end() ? kNoSlot : it->second;
+}
+
+uint32_t SharedTable::findHashed(const std::vector<int>& columns, const std::vector<Value>& key) {
+    HashIndex& h = hashIndex(columns);
+    std::string k;
+    for (size_t i = 0; i < columns.size() && i < key.size(); ++i) {
+        appendHashPart(k, key[i]);
+    }
+    auto it = h.map.find(k);
+    return it == h.map.end() ? kNoSlot : it->second;
+}
+
+SharedTable::HashIndex& SharedTable::hashIndex(const std::vector<int>& columns) {
     HashIndex* h = nullptr;
     for (auto& x : hashes_) {
         if (x.columns == columns) {
@@ -359,12 +386,7 @@ uint32_t SharedTable::findExact(const std::vector<int>& columns, const std::vect
         }
         h->version = version_;
     }
-    Row probe(schema_.fields.size());
-    for (size_t i = 0; i < columns.size(); ++i) {
-        probe[static_cast<size_t>(columns[i])] = key[i];
-    }
-    auto it = h->map.find(hashKey(probe, columns));
-    return it == h->map.end() ? kNoSlot : it->second;
+    return *h;
 }
 
 int64_t SharedTable::autoIncMax(size_t column) {
@@ -408,8 +430,7 @@ void SharedTable::checkUnique(const Row& row, uint32_t self,
     std::vector<Value> key;
     for (const auto& ix : indexes_) {
         const IndexDef* current = schema_.findIndex(ix->def().name);
-        const bool checked =
-            ix->def().isUnique() && current && current->fields == ix->def().fields;
+        const bool checked = ix->def().isUnique() && current && current->fields == ix->def().fields;
         key.clear();
         for (int c : ix->columns()) {
             key.push_back(row[static_cast<size_t>(c)]);
@@ -430,8 +451,8 @@ void SharedTable::checkUnique(const Row& row, uint32_t self,
         for (; it != ix->set().end() && ix->compareToProbe(*it, p) == 0; ++it) {
             if (*it != self) {
                 throw EngineError(errc::KeyViolation, "Key violation in " +
-                                                          path_.filename().string() +
-                                                          " (index " + ix->def().name + ")");
+                                                          path_.filename().string() + " (index " +
+                                                          ix->def().name + ")");
             }
         }
     }

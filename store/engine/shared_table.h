@@ -109,6 +109,10 @@ public:
     OrderedIndex& index(const IndexDef& def);
     // The slot whose `columns` equal `key` (exact, case-sensitive), or kNoSlot.
     uint32_t findExact(const std::vector<int>& columns, const std::vector<Value>& key);
+    // The same through a hash of the columns, rebuilt after the table changed: for tables
+    // read far more often than written (the price list while orders are priced).
+    uint32_t findHashed(const std::vector<int>& columns, const std::vector<Value>& key);
+    uint32_t findHashed(int column, const Value& key);
 
     // Writes. Rows are full rows of the schema with values already coerced to the field types.
     uint32_t insert(Row row);
@@ -177,6 +181,7 @@ private:
         std::unordered_map<std::string, uint32_t> map;
     };
     std::vector<HashIndex> hashes_;
+    HashIndex& hashIndex(const std::vector<int>& columns); // current with the rows
     std::vector<TableListener*> listeners_;
     int sharedHolders_ = 0;
     int exclusiveHolders_ = 0;

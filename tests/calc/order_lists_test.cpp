@@ -177,6 +177,26 @@ TEST_F(ListsTest, TotalsAreTheSumOfTheRows) {
     EXPECT_DOUBLE_EQ(t.euro, 12);
     EXPECT_DOUBLE_EQ(t.forint, 3600);
     EXPECT_EQ(calc::totalText(t.forint), "3 600");
+    // the status bar's walk gives the same sums without the row calculation
+    EXPECT_EQ(prices->totals(dm->tblkigyujt), (std::pair<double, double>{12, 3600}));
+    dm->tblkigyujt.first();
+    dm->tblkigyujt.edit(); // an edited row counts with its edited quantity
+    dm->tblkigyujt.fieldByName("Darab").setAsInteger(4);
+    EXPECT_EQ(prices->totals(dm->tblkigyujt), (std::pair<double, double>{15, 4500}));
+    dm->tblkigyujt.post();
+    // a price change is seen at once
+    addTo("rabat.db", {{"PG", 2}, {"Rab", 50.0}});
+    add(dm->Tblarlista, {{"BSNR", "C"},
+                         {"BSNR2", "C"},
+                         {"ARTIKEL", "C"},
+                         {"BEZEICHN", "C"},
+                         {"PREIS", 10.0},
+                         {"Grupp", 2}});
+    add(dm->tblkigyujt, {{"BSNR", "C"}, {"Darab", 1}});
+    add(dm->tblkigyujt, {{"BSNR", "LOST"}, {"Darab", 1}});
+    EXPECT_EQ(prices->totals(dm->tblkigyujt), (std::pair<double, double>{20, 6000}));
+    EXPECT_EQ(prices->removeUnpriceable(), 1);
+    EXPECT_EQ(order(), (Parts{{"A", 4}, {"B", 4}, {"C", 1}}));
 }
 
 TEST_F(ListsTest, LogRecordOfAWindowWithoutRodLock3) {
