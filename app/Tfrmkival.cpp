@@ -19,6 +19,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
+#include <stdexcept>
 
 namespace app {
 
@@ -250,6 +251,17 @@ template <class Fn> void Tfrmkival::handle(Fn&& fn, QWidget* source) {
 }
 
 void Tfrmkival::FormActivate() {
+    // the type list and the settings record are open while the window is in use
+    store::guarded(messages_, [this] {
+        for (store::Table* t : {&dm_.Tbltarol, &dm_.tbltipus}) {
+            if (!t->active()) {
+                t->open();
+            }
+        }
+        if (dm_.Tbltarol.isEmpty()) {
+            throw std::runtime_error("A tarolo tábla üres: a beállítások rekordja hiányzik.");
+        }
+    });
     handle([this] {
         model_.setStoredType(storedKod());
         model_.activate();
