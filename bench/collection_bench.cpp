@@ -2,8 +2,8 @@
 // against a reference in the same run: the same selection by a plain loop over the set and
 // module rows held in memory, and raw SQLite writing the resulting rows in one transaction.
 // The benchmark works on a copy of the installation's data folder.
+#include "bench_support.h"
 #include "calc/collection.h"
-#include "large_installation.h"
 #include "store/catalogue/catalogue.h"
 #include "store/rules/dm_rules.h"
 #include "store/tdm.h"
@@ -23,22 +23,7 @@ namespace {
 constexpr int kSetCode = 101; // type 1, "Ka-Line", plastic
 constexpr int kModules = 20;
 
-class QuietMessages : public store::Messages {
-public:
-    void showMessage(const std::string&) override {}
-    void information(const std::string&) override {}
-    void warning(const std::string&) override {}
-    void error(const std::string&) override {}
-    bool yesNo(const std::string&) override { return false; }
-    bool okCancel(const std::string&) override { return false; }
-    std::optional<std::string> inputBox(const std::string&, const std::string&,
-                                        const std::string&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> passwordBox(const std::string&, const std::string&) override {
-        return std::nullopt;
-    }
-};
+using bench::QuietMessages;
 
 struct SetRow {
     std::string module;

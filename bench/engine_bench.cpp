@@ -4,7 +4,7 @@
 //
 //   engine_bench                 the timings
 //   engine_bench --memory        peak memory of a process holding the large price list open
-#include "large_installation.h"
+#include "bench_support.h"
 #include "store/engine/session.h"
 #include "store/engine/table.h"
 

@@ -3,6 +3,7 @@
 //    SQLite doing the same look-ups, updates, inserts and deletes in one transaction;
 //  - the totals over a 5 000-row order summary (every row priced through the price list and
 //    its discount group), against the same arithmetic over plain arrays.
+#include "bench_support.h"
 #include "calc/collection.h"
 #include "calc/order_lists.h"
 #include "calc/prices.h"
@@ -27,22 +28,7 @@ constexpr int kOrder = 5000;
 constexpr int kPartial = 2000;
 constexpr int kParts = 7000;
 
-class QuietMessages : public store::Messages {
-public:
-    void showMessage(const std::string&) override {}
-    void information(const std::string&) override {}
-    void warning(const std::string&) override {}
-    void error(const std::string&) override {}
-    bool yesNo(const std::string&) override { return false; }
-    bool okCancel(const std::string&) override { return false; }
-    std::optional<std::string> inputBox(const std::string&, const std::string&,
-                                        const std::string&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> passwordBox(const std::string&, const std::string&) override {
-        return std::nullopt;
-    }
-};
+using bench::QuietMessages;
 
 std::string partNo(int i) {
     return std::to_string(30000000 + i);
