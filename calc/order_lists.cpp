@@ -35,10 +35,14 @@ std::string totalText(double sum, const std::string& decimalMark) {
     return groupThousands(t);
 }
 
-Totals sumOf(store::DataSet& list) {
+Totals sumOf(store::DataSet& list, Prices* prices) {
     Totals t;
     if (!list.active()) {
         return t;
+    }
+    if (auto* table = dynamic_cast<Table*>(&list); table && prices) {
+        const auto [euro, forint] = prices->totals(*table);
+        return {euro, forint};
     }
     const int ar = list.fieldByName("ar").index();
     const int ar2 = list.fieldByName("ar2").index();

@@ -6,6 +6,7 @@
 
 #include "calc/collection.h"
 #include "calc/entry_model.h"
+#include "calc/prices.h"
 #include "store/messages.h"
 #include "store/tdm.h"
 
@@ -28,8 +29,9 @@ struct Totals {
     double euro = 0;   // sum of `ar`
     double forint = 0; // sum of `ar2`
 };
-// The sums over every row of a summary, read without moving its cursor.
-Totals sumOf(store::DataSet& list);
+// The sums over every row of a summary, read without moving its cursor: through the prices'
+// own walk when they are given, else through every row's calculated fields.
+Totals sumOf(store::DataSet& list, Prices* prices = nullptr);
 
 // ---- the buttons ----
 

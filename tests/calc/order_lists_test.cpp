@@ -179,6 +179,7 @@ TEST_F(ListsTest, TotalsAreTheSumOfTheRows) {
     EXPECT_EQ(calc::totalText(t.forint), "3 600");
     // the status bar's walk gives the same sums without the row calculation
     EXPECT_EQ(prices->totals(dm->tblkigyujt), (std::pair<double, double>{12, 3600}));
+    EXPECT_DOUBLE_EQ(calc::sumOf(dm->tblkigyujt, prices.get()).forint, 3600);
     dm->tblkigyujt.first();
     dm->tblkigyujt.edit(); // an edited row counts with its edited quantity
     dm->tblkigyujt.fieldByName("Darab").setAsInteger(4);
