@@ -1,5 +1,6 @@
 #include "app/TFrmvasalatok.h"
 
+#include "app/TFrmkigyujt.h"
 #include "app/Tfrmkival.h"
 #include "app/core/settings.h"
 #include "app/jpeg.h"
@@ -524,7 +525,10 @@ void TFrmvasalatok::firstActivation() {
                 fs::remove(f, ec);
             }
         }
-        // 9: the grid layouts are the collection window's
+        // 9: the grid layouts
+        if (kigyujt_) {
+            layoutCreated = kigyujt_->prepareLayouts();
+        }
         // 10-16: any failure ends these steps silently
         try {
             reg = Regnyitas();
@@ -535,6 +539,9 @@ void TFrmvasalatok::firstActivation() {
                 reg->writeInteger("penz", 0);
             }
             Engedmenylista = true;
+            if (kigyujt_ && reg->valueExists("rabnev")) {
+                kigyujt_->Lrabat->setText(QString::fromStdString(reg->readString("rabnev")));
+            }
             Tizedesjel = reg->readString("separator");
             Nyelvindex = std::clamp(reg->readInteger("nyelv"), 0, 4);
             // 11
@@ -600,20 +607,24 @@ void TFrmvasalatok::applyLanguageTable() {
 
 // ---------------------------------------------------------------- services and commands
 
-void TFrmvasalatok::setCollection(Tfrmkival* dataEntry, calc::Collection* collection) {
+void TFrmvasalatok::setCollection(Tfrmkival* dataEntry, calc::Collection* collection,
+                                  TFrmkigyujt* window) {
     kival_ = dataEntry;
     collection_ = collection;
+    kigyujt_ = window;
     if (QAction* g = action("Garnitura")) {
         g->setEnabled(kival_ != nullptr && dm_ != nullptr);
         disconnect(g, &QAction::triggered, this, nullptr);
         connect(g, &QAction::triggered, this, &TFrmvasalatok::osszeallitClick);
     }
+    if (QAction* a = action("Alkatrész")) {
+        a->setEnabled(kival_ != nullptr && kigyujt_ != nullptr && collection_ != nullptr);
+        disconnect(a, &QAction::triggered, this, nullptr);
+        connect(a, &QAction::triggered, this, &TFrmvasalatok::Egyedi1Click);
+    }
 }
 
-void TFrmvasalatok::osszeallitClick() {
-    if (!dm_ || !kival_) {
-        return;
-    }
+void TFrmvasalatok::linkSets() {
     // the maintenance unlinks the sets from the settings record
     store::guarded(ui::defaultMessages(), [&] {
         dm_->Tblgarnitur.setMasterSource(&dm_->Tbltarol, "vezkod");
@@ -621,6 +632,27 @@ void TFrmvasalatok::osszeallitClick() {
             dm_->Tblgarnitur.first();
         }
     });
+}
+
+void TFrmvasalatok::Egyedi1Click() {
+    if (!dm_ || !kival_ || !kigyujt_ || !collection_) {
+        return;
+    }
+    linkSets();
+    // parts put together by hand: no window waits for the log or the profile conversion
+    collection_->Naplozando = false;
+    collection_->Konvertalando = false;
+    collection_->Profilvaltva = false;
+    Hattervaltas();
+    kival_->show();
+    showModal(*kigyujt_);
+}
+
+void TFrmvasalatok::osszeallitClick() {
+    if (!dm_ || !kival_) {
+        return;
+    }
+    linkSets();
     Hattervaltas();
     // the delivered price list is offered here once its reading is part of the program
     Hattervaltas();

@@ -27,6 +27,7 @@ class Collection;
 
 namespace app {
 
+class TFrmkigyujt;
 class Tfrmkival;
 
 class TFrmvasalatok : public QMainWindow {
@@ -59,9 +60,11 @@ public:
     // The data module, created later in the start-up.
     void setDataModule(store::TDM* dm) { dm_ = dm; }
     store::TDM* dataModule() const { return dm_; }
-    // Data entry and the collection; "Garnitura" works once they exist.
-    void setCollection(Tfrmkival* dataEntry, calc::Collection* collection);
+    // Data entry, the collection and the collection window; "Garnitura" and "Alkatrész" work
+    // once they exist.
+    void setCollection(Tfrmkival* dataEntry, calc::Collection* collection, TFrmkigyujt* window);
     Tfrmkival* dataEntry() const { return kival_; }
+    TFrmkigyujt* collectionWindow() const { return kigyujt_; }
     // The settings dialog's choices the collection reads (read from the settings at the
     // first activation).
     CollectionChoices collectionChoices;
@@ -107,6 +110,8 @@ private:
     void applyLanguageTable();
     void startExternal(const std::string& program);
     void osszeallitClick();
+    void Egyedi1Click();
+    void linkSets();
     void Adatfileelrs1Click();
     void Mentsnlkl1Click();
     void Segtsg1Click();
@@ -117,6 +122,7 @@ private:
     store::Session& session_;
     store::TDM* dm_ = nullptr;
     Tfrmkival* kival_ = nullptr;
+    TFrmkigyujt* kigyujt_ = nullptr;
     calc::Collection* collection_ = nullptr;
     std::unique_ptr<Registry> registry_;
     std::map<std::string, QAction*> actions_;

@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include "app/TFrmkigyujt.h"
 #include "app/TFrmvasalatok.h"
 #include "app/TPasswordDlg.h"
 #include "app/Tfrmkival.h"
@@ -95,6 +96,10 @@ Startup::Startup(store::Session& session) : session_(session) {}
 
 Startup::~Startup() {
     password_.reset();
+    if (rules_) {
+        rules_->hooks.Reszosszeg = nullptr;
+    }
+    kigyujt_.reset();
     kival_.reset();
     main_.reset(); // the main window writes its state while the data module still exists
     collection_.reset();
@@ -117,21 +122,30 @@ void Startup::create(const CreationStep& s) {
         kival_->setPictureFolder(programPath(main_->folders.Utvonal, "\\icon"));
         kival_->openSettings = [this] { return main_->Regnyitas(); };
         kival_->onCollect = [this](const calc::Window& w) {
-            // the collection window's part: the collection, then its activation
             collection_->Ujkigyujtes = true;
             collection_->Naplozando = true;
             collection_->Konvertalando = true;
             collection_->Profilvaltva = false;
             const CollectionChoices& c = main_->collectionChoices;
-            if (collection_->bkivalasztClick(w, {c.kilincs, c.kaLine, c.hoppeTokyo})) {
-                collection_->activate(w, c.automatic);
+            if (collection_->bkivalasztClick(w, {c.kilincs, c.kaLine, c.hoppeTokyo}) && kigyujt_) {
+                // its activation converts the profile when asked to
+                kigyujt_->exec();
             }
         };
+    } else if (cls == "TFrmkigyujt") {
+        ensureDataModule();
+        kigyujt_ =
+            std::make_unique<TFrmkigyujt>(*dm_, *collection_, ui::defaultMessages(), main_.get());
+        kigyujt_->mainWindow = main_.get();
+        kigyujt_->dataEntry = kival_.get();
+        kigyujt_->prices = prices_.get();
+        rules_->hooks.Reszosszeg = [this] { kigyujt_->Reszosszeg(); };
+        main_->setCollection(kival_.get(), collection_.get(), kigyujt_.get());
     } else if (cls == "TDM") {
         ensureDataModule();
         dm_->DataModuleCreate();
         main_->setDataModule(dm_.get());
-        main_->setCollection(kival_.get(), collection_.get());
+        main_->setCollection(kival_.get(), collection_.get(), kigyujt_.get());
     } else if (cls == "Tfrmconvertal") {
         // its creation opens the settings record (for the first time) and its converter
         try {

@@ -25,6 +25,7 @@ namespace app {
 class TFrmvasalatok;
 class TPasswordDlg;
 class Tfrmkival;
+class TFrmkigyujt;
 class Tfrmnyito;
 
 struct CreationStep {
@@ -55,6 +56,7 @@ public:
     store::TDM* dataModule() const { return dm_.get(); }
     TPasswordDlg* passwordDialog() const { return password_.get(); }
     Tfrmkival* dataEntry() const { return kival_.get(); }
+    TFrmkigyujt* collectionWindow() const { return kigyujt_.get(); }
     calc::Collection* collection() const { return collection_.get(); }
     calc::Prices* prices() const { return prices_.get(); }
     store::DataModuleRules* rules() const { return rules_.get(); }
@@ -79,6 +81,7 @@ private:
     std::unique_ptr<calc::Prices> prices_;
     std::unique_ptr<calc::Collection> collection_;
     std::unique_ptr<Tfrmkival> kival_;
+    std::unique_ptr<TFrmkigyujt> kigyujt_;
     std::unique_ptr<TPasswordDlg> password_;
     Tfrmnyito* splash_ = nullptr;
 };

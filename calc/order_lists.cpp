@@ -319,7 +319,8 @@ void OrderLists::roundUpToCartons() {
         const int64_t K = order.fieldByName("kpe").asInteger();
         const int64_t PE = order.fieldByName("pe").asInteger();
         const int64_t d = order.fieldByName("Darab").asInteger();
-        if (K > PE && K > 0 && d % K != 0) {
+        // a negative quantity (parts taken off the order) is left as it is
+        if (K > PE && K > 0 && d > 0 && d % K != 0) {
             order.edit();
             order.fieldByName("Darab").setAsInteger(d + K - (d % K));
             order.post();

@@ -1,6 +1,7 @@
-// From the main window to the partial summary on the demo installation: "Garnitura", a window
-// typed into data entry, "&Kigyűjt"; the rows are those the batch quoting tool gives for the
-// same window.
+// From the main window to the collection window on the demo installation: "Garnitura", a
+// window typed into data entry, "&Kigyűjt"; the partial summary the collection window shows
+// holds the rows the batch quoting tool gives for the same window.
+#include "app/TFrmkigyujt.h"
 #include "app/TFrmvasalatok.h"
 #include "app/Tfrmkival.h"
 #include "app/startup.h"
@@ -96,8 +97,18 @@ TEST(CollectFromTheMainWindow, DataEntryFillsThePartialSummary) {
             entry.Emennyiseg->selectAll();
             typeInto(entry.Emennyiseg, "2");
             EXPECT_TRUE(entry.Btnkivalaszt->isEnabled());
+            // "&Kigyűjt" shows the collection window over the collected parts
+            app::TFrmkigyujt& lists = *s.collectionWindow();
+            bool shown = false;
+            QTimer::singleShot(0, &lists, [&] {
+                shown = lists.isVisible();
+                collected = rowsOf(s.dataModule()->Tblreszossz);
+                EXPECT_TRUE(lists.Btnossz->isEnabled());
+                lists.Btnvissza->click();
+            });
             entry.Btnkivalaszt->click();
-            collected = rowsOf(s.dataModule()->Tblreszossz);
+            EXPECT_TRUE(shown);
+            EXPECT_TRUE(entry.Btnkivalaszt->isEnabled());
             EXPECT_TRUE(s.dataModule()->Tbltarol.fieldByName("KR").asBoolean());
             EXPECT_EQ(s.dataModule()->Tbltarol.fieldByName("Vezkod").asInteger(), 101);
             entry.reject();

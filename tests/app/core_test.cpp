@@ -70,7 +70,8 @@ TEST_F(AppCoreTest, FoldersAreCutFromTheAliases) {
     EXPECT_EQ(f.Adatmappa, "adatok");
     EXPECT_EQ(f.Osszmappa, "osszes");
     EXPECT_EQ(f.Utvonal, (dir / "prog").string() + "/");
-    EXPECT_EQ(programPath(f.Utvonal, "\\text\\Bsnrhiba.txt"), dir / "prog" / "text" / "Bsnrhiba.txt");
+    EXPECT_EQ(programPath(f.Utvonal, "\\text\\Bsnrhiba.txt"),
+              dir / "prog" / "text" / "Bsnrhiba.txt");
     EXPECT_EQ(programPath(f.Utvonal, "./icon/hatter.jpg"), dir / "prog" / "icon" / "hatter.jpg");
 }
 
@@ -112,7 +113,8 @@ TEST_F(AppCoreTest, PartUsageAndProfileLoading) {
     store::TDM dm(s);
     dm.Tbltarol.open();
     dm.Tbltarol.append();
-    for (const char* f : {"Grupp1", "Grupp5", "QZR1", "QZR3", "QZR4", "QZR2", "QZR5", "Pant", "IP"}) {
+    for (const char* f :
+         {"Grupp1", "Grupp5", "QZR1", "QZR3", "QZR4", "QZR2", "QZR5", "Pant", "IP"}) {
         dm.Tbltarol.fieldByName(f).setAsFloat(0);
     }
     dm.Tbltarol.fieldByName("Profil").setAsInteger(2);

@@ -133,17 +133,25 @@ TEST_F(ListsTest, CartonSplitAndFillUp) {
     part("P7", 1, 1, 1, 10, "K7");
     part("SAME", 1, 1, 10, 10, "KS");
     part("K23"); // the carton of P23 is also ordered on its own
-    fill(dm->tblkigyujt, {{"P23", 23}, {"P20", 20}, {"P7", 7}, {"SAME", 23}, {"K23", 1}});
+    part("NEG", 1, 1, 1, 10, "KN");
+    fill(dm->tblkigyujt,
+         {{"P23", 23}, {"P20", 20}, {"P7", 7}, {"SAME", 23}, {"K23", 1}, {"NEG", -3}});
     collection->Ujkigyujtes = true;
     setTarolo("KR", true);
     lists->cartonSplit();
-    EXPECT_EQ(partial(), (Parts{{"P23", 3}, {"K23", 3}, {"K20", 2}, {"P7", 7}, {"SAME", 23}}));
-    EXPECT_EQ(order().size(), 5u); // the order summary is not changed
+    EXPECT_EQ(partial(),
+              (Parts{{"P23", 3}, {"K23", 3}, {"K20", 2}, {"P7", 7}, {"SAME", 23}, {"NEG", -3}}));
+    EXPECT_EQ(order().size(), 6u); // the order summary is not changed
     EXPECT_FALSE(collection->Ujkigyujtes);
     EXPECT_FALSE(dm->Tbltarol.fieldByName("KR").asBoolean());
 
     lists->roundUpToCartons();
-    EXPECT_EQ(order(), (Parts{{"P23", 30}, {"P20", 20}, {"P7", 10}, {"SAME", 23}, {"K23", 1}}));
+    EXPECT_EQ(order(), (Parts{{"P23", 30},
+                              {"P20", 20},
+                              {"P7", 10},
+                              {"SAME", 23},
+                              {"K23", 1},
+                              {"NEG", -3}})); // a subtraction is not made an order
 }
 
 TEST_F(ListsTest, WholeListDeletionAsksFirst) {
