@@ -511,6 +511,11 @@ void TFrmvasalatok::firstActivation() {
         std::error_code ec;
         layoutFiles =
             layoutFileNames(nyelv, Orszagkod, fs::exists(programPath(U, "dirurar.enu"), ec));
+        // kept in the program folder, wherever the program was started from
+        for (std::string* f : {&layoutFiles.RacsrFajl, &layoutFiles.RacsoFajl,
+                               &layoutFiles.DracsrFajl, &layoutFiles.DracsoFajl}) {
+            *f = programPath(U, *f).string();
+        }
         // 8: the date of the first start
         try {
             reportInstallDate = store::fmt::formatDate(reg->readDate("inst"));
