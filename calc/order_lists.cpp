@@ -144,20 +144,20 @@ void OrderLists::Osszesit(const std::optional<LogRecord>& log) {
             if (n != 0) {
                 const std::string bsnr = partial.fieldByName("BSNR").asString();
                 if (order.findKey({Value(bsnr)})) {
-                    order.edit();
+                    const int64_t sum = order.fieldByName("Darab").asInteger() + n;
+                    if (sum == 0) {
+                        order.deleteRecord(); // taken off the order entirely
+                    } else {
+                        order.edit();
+                        order.fieldByName("Darab").setAsInteger(sum);
+                        order.fieldByName("Keszet").setAsInteger(0);
+                        order.post();
+                    }
                 } else {
                     order.append();
                     order.fieldByName("BSNR").setAsString(bsnr);
-                }
-                store::Field& darab = order.fieldByName("Darab");
-                darab.setAsInteger(darab.asInteger() + n);
-                order.fieldByName("Keszet").setAsInteger(0);
-                if (darab.asInteger() == 0) {
-                    order.cancel();
-                    if (order.findKey({Value(bsnr)})) {
-                        order.deleteRecord();
-                    }
-                } else {
+                    order.fieldByName("Darab").setAsInteger(n);
+                    order.fieldByName("Keszet").setAsInteger(0);
                     order.post();
                 }
             }
