@@ -721,18 +721,14 @@ void TFrmkigyujt::MegtekintClick(int tag) {
     const bool print = tag == 1 || tag == 3;
     store::Table& list = partial ? dm_.Tblreszossz : dm_.tblkigyujt;
     store::guarded(messages_, [&] {
-        if (!list.active()) {
-            list.open();
-        }
+        store::openIfClosed(list);
         fillWindowBlock(tag);
         summary_.bind(list);
         applyReportSettings();
         summary_.clearCustomer(); // the notes dialog that fills it is not part of the program yet
         output(summary_.QRposszesit, *summaryPrinter_, print);
         if (tag == 3 && settingFlag("naplo").value_or(false)) {
-            if (!dm_.tblnaplo.active()) {
-                dm_.tblnaplo.open();
-            }
+            store::openIfClosed(dm_.tblnaplo);
             log_.bind(dm_.tblnaplo);
             output(log_.Qrnaplo, *logPrinter_, true);
         }
@@ -981,9 +977,7 @@ std::string TFrmkigyujt::currentProfileName() {
             profileNames_->setAlias(dm_.Tblprofineve.alias());
             profileNames_->setTableName(dm_.Tblprofineve.tableName());
         }
-        if (!profileNames_->active()) {
-            profileNames_->open();
-        }
+        store::openIfClosed(*profileNames_);
         const store::Value name = profileNames_->lookup({"Sorsz"}, {store::Value(profil)}, "Nev");
         return name.isText() ? name.textValue() : std::string();
     } catch (const std::exception&) {

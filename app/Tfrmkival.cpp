@@ -254,9 +254,7 @@ void Tfrmkival::FormActivate() {
     // the type list and the settings record are open while the window is in use
     store::guarded(messages_, [this] {
         for (store::Table* t : {&dm_.Tbltarol, &dm_.tbltipus}) {
-            if (!t->active()) {
-                t->open();
-            }
+            store::openIfClosed(*t);
         }
         if (dm_.Tbltarol.isEmpty()) {
             throw std::runtime_error("A tarolo tábla üres: a beállítások rekordja hiányzik.");
@@ -453,9 +451,7 @@ std::optional<calc::TypeRecord> Tfrmkival::typeRecord(int code) {
             types_->setAlias(dm_.tbltipus.alias());
             types_->setTableName(dm_.tbltipus.tableName());
         }
-        if (!types_->active()) {
-            types_->open();
-        }
+        store::openIfClosed(*types_);
         if (!types_->locate("Tipuskod", store::Value(code))) {
             return std::nullopt;
         }

@@ -193,12 +193,6 @@ bool Collection::moduleRowShown(DataSet& ds) {
            (o == 0 || o == opening);
 }
 
-void Collection::ensureOpen(Table& t) {
-    if (!t.active()) {
-        t.open();
-    }
-}
-
 bool Collection::bkivalasztClick(const Window& w, const HandleSettings& h) {
     const auto count = store::fmt::parseInt32(w.quantity);
     if (!count) {
@@ -214,7 +208,7 @@ bool Collection::bkivalasztClick(const Window& w, const HandleSettings& h) {
     Table& modules = dm_.Tblmodul;
     Table& partial = dm_.Tblreszossz;
     for (Table* t : {&tarolo, &sets, &modules, &partial}) {
-        ensureOpen(*t);
+        store::openIfClosed(*t);
     }
 
     // the partial summary is scratch data: the whole collection is one transaction
@@ -223,10 +217,8 @@ bool Collection::bkivalasztClick(const Window& w, const HandleSettings& h) {
     sets.refilter();
     partial.emptyTable();
 
-    if (tarolo.state() == store::DataSetState::Browse) {
-        tarolo.edit();
-    }
-    tarolo.fieldByName("Vezkod").setAsInteger(w.type + 100 * w.hinge + 1000 * w.material);
+    store::editIfBrowsing(tarolo);
+    tarolo.fieldByName("Vezkod").setAsInteger(setCode(w));
 
     const char* partColumn = w.rail ? "TSBSNR" : "BSNR";
     for (sets.first(); !sets.eof(); sets.next()) {
@@ -272,8 +264,8 @@ void Collection::profileConversion() {
     Profilvaltva = true;
     Table& partial = dm_.Tblreszossz;
     Table& conv = dm_.tblconv;
-    ensureOpen(partial);
-    ensureOpen(conv);
+    store::openIfClosed(partial);
+    store::openIfClosed(conv);
     store::ControlsDisabled suspended(partial);
     for (conv.first(); !conv.eof(); conv.next()) {
         const std::string rehau = conv.fieldByName("REHAU").asString();
@@ -307,7 +299,7 @@ void Collection::profileConversion() {
 void Collection::woodSubstitution(const Window& w, bool automatic) {
     Table& partial = dm_.Tblreszossz;
     Table& wood = dm_.tblholz;
-    ensureOpen(partial);
+    store::openIfClosed(partial);
     const bool applies = automatic && dm_.Tbltarol.active() &&
                          dm_.Tbltarol.fieldByName("Profil").asInteger() == 64 && w.material == 1 &&
                          w.opening == 0 && (w.type == 28 || w.type == 40 || w.type == 41);
@@ -353,7 +345,7 @@ void Collection::activate(const Window& w, bool automatic) {
                 dm_.tblconv.close();
             }
         }
-        ensureOpen(dm_.Tblreszossz);
+        store::openIfClosed(dm_.Tblreszossz);
         dm_.Tblreszossz.first();
         Konvertalando = false;
     }

@@ -90,7 +90,6 @@ public:
 private:
     bool setRowShown(store::DataSet& ds);
     bool moduleRowShown(store::DataSet& ds);
-    void ensureOpen(store::Table& t);
 
     store::TDM& dm_;
     store::DataModuleRules& rules_;

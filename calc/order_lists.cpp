@@ -112,23 +112,15 @@ LogRecord logRecord(const EntryModel& entry, const std::string& typeName, bool P
 OrderLists::OrderLists(store::TDM& dm, Collection& collection, store::Messages& messages)
     : dm_(dm), collection_(collection), messages_(messages) {}
 
-void OrderLists::ensureOpen(Table& t) {
-    if (!t.active()) {
-        t.open();
-    }
-}
-
 void OrderLists::Osszesit(const std::optional<LogRecord>& log) {
     Table& tarolo = dm_.Tbltarol;
     Table& partial = dm_.Tblreszossz;
     Table& order = dm_.tblkigyujt;
     for (Table* t : {&tarolo, &partial, &order}) {
-        ensureOpen(*t);
+        store::openIfClosed(*t);
     }
     collection_.Ujkigyujtes = false;
-    if (tarolo.state() == store::DataSetState::Browse) {
-        tarolo.edit();
-    }
+    store::editIfBrowsing(tarolo);
     if (!tarolo.fieldByName("KR").asBoolean()) {
         tarolo.fieldByName("KR").setAsBoolean(true);
         tarolo.fieldByName("Konv").setAsBoolean(false);
@@ -168,7 +160,7 @@ void OrderLists::Osszesit(const std::optional<LogRecord>& log) {
     order.first();
     if (collection_.Naplozando && log) {
         Table& naplo = dm_.tblnaplo;
-        ensureOpen(naplo);
+        store::openIfClosed(naplo);
         naplo.append();
         naplo.fieldByName("Tpus").setAsString(log->Tpus);
         naplo.fieldByName("Mag").setAsInteger(log->Mag);
@@ -191,12 +183,12 @@ void OrderLists::Osszesit(const std::optional<LogRecord>& log) {
 
 void OrderLists::deleteOrderRow() {
     Table& order = dm_.tblkigyujt;
-    ensureOpen(order);
+    store::openIfClosed(order);
     if (!order.isEmpty()) {
         order.deleteRecord();
     }
     if (order.isEmpty()) {
-        ensureOpen(dm_.tblnaplo);
+        store::openIfClosed(dm_.tblnaplo);
         dm_.tblnaplo.emptyTable();
     }
 }
@@ -205,7 +197,7 @@ bool OrderLists::deletePartialList() {
     if (!messages_.yesNo("Biztos törölni akarja?")) {
         return false;
     }
-    ensureOpen(dm_.Tblreszossz);
+    store::openIfClosed(dm_.Tblreszossz);
     dm_.Tblreszossz.emptyTable();
     return true;
 }
@@ -213,16 +205,14 @@ bool OrderLists::deletePartialList() {
 bool OrderLists::deleteOrderList() {
     const bool yes = messages_.yesNo("Biztos törölni akarja?");
     if (yes) {
-        ensureOpen(dm_.tblkigyujt);
-        ensureOpen(dm_.tblnaplo);
+        store::openIfClosed(dm_.tblkigyujt);
+        store::openIfClosed(dm_.tblnaplo);
         dm_.tblkigyujt.emptyTable();
         dm_.tblnaplo.emptyTable();
     }
     Table& tarolo = dm_.Tbltarol;
-    ensureOpen(tarolo);
-    if (tarolo.state() == store::DataSetState::Browse) {
-        tarolo.edit();
-    }
+    store::openIfClosed(tarolo);
+    store::editIfBrowsing(tarolo);
     tarolo.fieldByName("Konv").setAsBoolean(true);
     tarolo.post();
     return yes;
@@ -242,7 +232,7 @@ bool OrderLists::changeQuantities() {
     const double percent = *p < -100 ? -100 : *p;
     Table& partial = dm_.Tblreszossz;
     try {
-        ensureOpen(partial);
+        store::openIfClosed(partial);
         store::ControlsDisabled quiet(partial);
         for (partial.first(); !partial.eof(); partial.next()) {
             store::Field& darab = partial.fieldByName("Darab");
@@ -265,14 +255,12 @@ void OrderLists::cartonSplit() {
     Table& partial = dm_.Tblreszossz;
     Table& order = dm_.tblkigyujt;
     for (Table* t : {&tarolo, &partial, &order}) {
-        ensureOpen(*t);
+        store::openIfClosed(*t);
     }
     collection_.Ujkigyujtes = false;
     store::ControlsDisabled quietPartial(partial);
     store::ControlsDisabled quietOrder(order);
-    if (tarolo.state() == store::DataSetState::Browse) {
-        tarolo.edit();
-    }
+    store::editIfBrowsing(tarolo);
     tarolo.fieldByName("KR").setAsBoolean(false);
     tarolo.post();
     partial.emptyTable();
@@ -311,7 +299,7 @@ void OrderLists::cartonSplit() {
 
 void OrderLists::roundUpToCartons() {
     Table& order = dm_.tblkigyujt;
-    ensureOpen(order);
+    store::openIfClosed(order);
     store::ControlsDisabled quiet(order);
     const int total = order.recordCount();
     int done = 0;
@@ -332,7 +320,7 @@ void OrderLists::roundUpToCartons() {
 
 void OrderLists::renameLogProfiles(const std::string& profileName) {
     Table& naplo = dm_.tblnaplo;
-    ensureOpen(naplo);
+    store::openIfClosed(naplo);
     for (naplo.first(); !naplo.eof(); naplo.next()) {
         if (store::fmt::trim(naplo.fieldByName("Profil").asString()) != "--") {
             naplo.edit();

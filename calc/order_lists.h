@@ -90,7 +90,6 @@ private:
             progress(done, total);
         }
     }
-    void ensureOpen(store::Table& t);
 
     store::TDM& dm_;
     Collection& collection_;

@@ -68,12 +68,8 @@ Prices::~Prices() {
 bool Prices::openLookups() {
     try {
         if (!priceList_.active() || !groups_.active()) {
-            if (!priceList_.active()) {
-                priceList_.open();
-            }
-            if (!groups_.active()) {
-                groups_.open();
-            }
+            store::openIfClosed(priceList_);
+            store::openIfClosed(groups_);
             const store::TableSchema& p = priceList_.store()->schema();
             col_.bsnr = p.fieldIndex("BSNR");
             col_.preis = p.fieldIndex("PREIS");

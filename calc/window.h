@@ -30,6 +30,11 @@ inline int32_t rodLockOptions(const Window& w) {
     return (w.rod3 ? 8 : 4) + (w.rod15 ? 2 : 1);
 }
 
+// The set code of the window: its type, hinge variant and material.
+inline int32_t setCode(const Window& w) {
+    return w.type + 100 * w.hinge + 1000 * w.material;
+}
+
 // The handle choice of the settings ("Kilincs", "Kilincs Ka-Line", "Kilincs Hoppe Tokyo").
 struct HandleSettings {
     bool kilincs = false;

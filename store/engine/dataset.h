@@ -358,6 +358,20 @@ private:
     bool inFilter_ = false;
 };
 
+// Opens the handle unless it is open already.
+inline void openIfClosed(DataSet& ds) {
+    if (!ds.active()) {
+        ds.open();
+    }
+}
+
+// Puts the current record into edit mode unless it is being edited or inserted already.
+inline void editIfBrowsing(DataSet& ds) {
+    if (ds.state() == DataSetState::Browse) {
+        ds.edit();
+    }
+}
+
 // Runs `fn` with the handle's refresh suspended; resumes also when `fn` throws.
 class ControlsDisabled {
 public:

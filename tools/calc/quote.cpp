@@ -366,31 +366,6 @@ bool fillIn(calc::EntryModel& e, const WindowOptions& wo, std::string& refusal) 
     return true;
 }
 
-// The window's block of the printed header.
-reports::WindowDescription describe(const fs::path& install, store::TDM& dm,
-                                    const calc::EntryModel& entry,
-                                    const calc::Collection& collection, store::Table& types,
-                                    const Settings& settings) {
-    const app::LanguageValues lang = app::languageValues(settings.Nyelvindex);
-    calc::DescriptionInputs in;
-    types.locate("Tipuskod", store::Value(entry.window().type));
-    in.typeName = types.fieldByName(lang.typeListField).asString();
-    in.Profilvaltva = collection.Profilvaltva;
-    in.pictureFolder = install / "icon";
-    const int64_t profile = dm.Tbltarol.fieldByName("Profil").asInteger();
-    if (profile != 0) {
-        store::Table names(dm.session(), "profilnevek");
-        names.setAlias("diploma");
-        names.setTableName("profilnev.DB");
-        names.open();
-        if (names.locate("Sorsz", store::Value(profile))) {
-            in.profileName = names.fieldByName("Nev").asString();
-        }
-        names.close();
-    }
-    return calc::describeWindow(entry, in);
-}
-
 // The summary printed with the order summary layout.
 int printPdf(const fs::path& file, const fs::path& install, store::TDM& dm, store::Table& summary,
              const std::optional<reports::WindowDescription>& window, const Settings& settings,
@@ -485,12 +460,11 @@ struct Work {
         const calc::Window w = entry->window();
         dm.Rudzaropcio = entry->Rudzaropcio();
         if (verbose) {
-            err << "window: Vezkod=" << (w.type + 100 * w.hinge + 1000 * w.material)
-                << " Kod=" << w.type << " hinge=" << w.hinge << " material=" << w.material
-                << " colour=" << w.colour << " opening=" << w.opening << " W=" << w.width
-                << " H=" << w.height << " R=" << w.lockSide << " Q=" << w.quantity
-                << " eckband=" << (w.eckband ? 1 : 0) << " ts=" << (w.rail ? 1 : 0)
-                << " Rudzaropcio=" << dm.Rudzaropcio << '\n';
+            err << "window: Vezkod=" << calc::setCode(w) << " Kod=" << w.type
+                << " hinge=" << w.hinge << " material=" << w.material << " colour=" << w.colour
+                << " opening=" << w.opening << " W=" << w.width << " H=" << w.height
+                << " R=" << w.lockSide << " Q=" << w.quantity << " eckband=" << (w.eckband ? 1 : 0)
+                << " ts=" << (w.rail ? 1 : 0) << " Rudzaropcio=" << dm.Rudzaropcio << '\n';
         }
         collection.Ujkigyujtes = collection.Naplozando = collection.Konvertalando = true;
         collection.Profilvaltva = false;
@@ -508,13 +482,26 @@ struct Work {
 
     // "&Összesít" of the window collected last, with its log record.
     void moveIntoOrder() {
-        const std::string typeName =
-            types.locate("Tipuskod", store::Value(entry->window().type))
-                ? types.fieldByName(app::languageValues(settings.Nyelvindex).typeListField)
-                      .asString()
-                : std::string();
-        lists.Osszesit(calc::logRecord(*entry, typeName, collection.Profilvaltva, profileName()));
+        lists.Osszesit(calc::logRecord(*entry, typeName(), collection.Profilvaltva, profileName()));
         settle(dm.tblkigyujt);
+    }
+
+    // The window's block of the printed header.
+    reports::WindowDescription describe() {
+        calc::DescriptionInputs in;
+        in.typeName = typeName();
+        in.Profilvaltva = collection.Profilvaltva;
+        in.profileName = profileName();
+        in.pictureFolder = install / "icon";
+        return calc::describeWindow(*entry, in);
+    }
+
+    // The type list's text for the window collected last.
+    std::string typeName() {
+        if (!types.locate("Tipuskod", store::Value(entry->window().type))) {
+            return {};
+        }
+        return types.fieldByName(app::languageValues(settings.Nyelvindex).typeListField).asString();
     }
 
     std::string profileName() {
@@ -641,9 +628,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             }
             work.print(work.dm.Tblreszossz, out);
             if (o.pdf) {
-                return printPdf(*o.pdf, o.install, work.dm, work.dm.Tblreszossz,
-                                describe(o.install, work.dm, *work.entry, work.collection,
-                                         work.types, work.settings),
+                return printPdf(*o.pdf, o.install, work.dm, work.dm.Tblreszossz, work.describe(),
                                 work.settings, err);
             }
             return 0;
